@@ -1,0 +1,80 @@
+#include "embedded/DemoHospital.h"
+#include "embedded/Store.h"
+
+#include "adodb/Backend.h"
+
+#include <QCoreApplication>
+#include <QSqlQuery>
+#include <QTextStream>
+
+#include <cstdio>
+
+// velmora-store: creates and checks embedded stores.
+//   velmora-store create FOLDER [--demo]   a new store (with the demo hospital)
+//   velmora-store check FOLDER             integrity check of an existing store
+//   velmora-store path                     the default store folder
+namespace {
+
+int usage(QTextStream &err)
+{
+    err << "usage: velmora-store create FOLDER [--demo] | check FOLDER | path\n";
+    return 2;
+}
+
+bool integrityOk(embedded::Store &store, QTextStream &out)
+{
+    bool ok = true;
+    for (const char *schema : {"main", "Patient_Data", "PASSWORD", "BUILD_FILE"}) {
+        QSqlQuery q = embedded::sql::exec(store.database(),
+                                          QStringLiteral("PRAGMA %1.integrity_check").arg(QLatin1String(schema)));
+        const QString verdict = q.next() ? q.value(0).toString() : QStringLiteral("no answer");
+        out << schema << ": " << verdict << "\n";
+        ok = ok && verdict == QLatin1String("ok");
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return usage(err);
+    try {
+        if (args.at(0) == QLatin1String("path")) {
+            out << embedded::Store::defaultFolder() << "\n";
+            return 0;
+        }
+        if (args.size() < 2)
+            return usage(err);
+        const QString folder = args.at(1);
+        if (args.at(0) == QLatin1String("create")) {
+            if (embedded::Store::exists(folder)) {
+                err << "A store already exists in " << folder << "; it was left as it is.\n";
+                return 1;
+            }
+            embedded::Store store(folder);
+            if (args.contains(QStringLiteral("--demo"))) {
+                embedded::DemoHospital::Options options;
+                embedded::DemoHospital::fill(store, options);
+            }
+            out << "Created the store in " << store.folder() << "\n";
+            return integrityOk(store, out) ? 0 : 1;
+        }
+        if (args.at(0) == QLatin1String("check")) {
+            embedded::Store store(folder, embedded::Store::OpenMode::MustExist);
+            return integrityOk(store, out) ? 0 : 1;
+        }
+    } catch (const adodb::BackendError &e) {
+        err << e.message() << "\n";
+        return 1;
+    } catch (const std::exception &e) {
+        err << e.what() << "\n";
+        return 1;
+    }
+    return usage(err);
+}

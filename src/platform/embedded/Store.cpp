@@ -1,0 +1,250 @@
+#include "Store.h"
+
+#include "Schema.h"
+
+#include "com/Runtime.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QStandardPaths>
+
+namespace embedded {
+
+namespace {
+QAtomicInt s_counter;
+
+const QString kMainFile = QStringLiteral("Velmora.store");
+
+struct AttachedFile
+{
+    const char *schema;
+    const char *file;
+};
+constexpr AttachedFile kFiles[] = {
+    {"Patient_Data", "Patient_Data.sqlite"},
+    {"PASSWORD", "PASSWORD.sqlite"},
+    {"BUILD_FILE", "BUILD_FILE.sqlite"},
+};
+
+QString errorText(const QSqlError &error)
+{
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+} // namespace
+
+Store::Store(const QString &folder, OpenMode mode)
+    : m_folder(QDir::cleanPath(QDir(folder).absolutePath()))
+    , m_connectionName(QStringLiteral("velmora-store-%1").arg(s_counter.fetchAndAddRelaxed(1)))
+{
+    openFiles(mode);
+}
+
+Store::~Store()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase Store::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool Store::exists(const QString &folder)
+{
+    return QFileInfo::exists(QDir(folder).filePath(kMainFile));
+}
+
+QString Store::defaultFolder()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/Velmora/store");
+}
+
+void Store::openFiles(OpenMode mode)
+{
+    const bool existed = exists(m_folder);
+    if (!existed && mode == OpenMode::MustExist)
+        throw adodb::BackendError(QStringLiteral("No Velmora store was found in the folder '%1'.").arg(m_folder));
+    if (!QDir().mkpath(m_folder))
+        throw adodb::BackendError(QStringLiteral("The store folder '%1' cannot be created.").arg(m_folder));
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    db.setDatabaseName(QDir(m_folder).filePath(kMainFile));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    if (!db.open())
+        throw adodb::BackendError(QStringLiteral("The store '%1' cannot be opened: %2")
+                                      .arg(db.databaseName(), errorText(db.lastError())));
+
+    sql::exec(db, QStringLiteral("PRAGMA journal_mode=DELETE"));
+    sql::exec(db, QStringLiteral("PRAGMA synchronous=FULL"));
+    sql::exec(db, QStringLiteral("PRAGMA foreign_keys=ON"));
+    for (const AttachedFile &f : kFiles) {
+        const QString schema = QString::fromLatin1(f.schema);
+        const QString path = QDir(m_folder).filePath(QString::fromLatin1(f.file));
+        if (existed && !QFileInfo::exists(path))
+            throw adodb::BackendError(
+                QStringLiteral("The store in '%1' is incomplete: the file '%2' is missing.").arg(m_folder, path));
+        sql::exec(db, QStringLiteral("ATTACH DATABASE ? AS ") + schema, {path});
+        sql::exec(db, QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(schema));
+        sql::exec(db, QStringLiteral("PRAGMA %1.synchronous=FULL").arg(schema));
+    }
+    createSchema();
+}
+
+void Store::createSchema()
+{
+    writeTransaction([&] { schema::createAll(database()); });
+}
+
+void Store::writeTransaction(const std::function<void()> &body)
+{
+    QSqlDatabase db = database();
+    if (m_inTransaction) {
+        body();
+        return;
+    }
+    sql::exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    m_inTransaction = true;
+    try {
+        body();
+        m_inTransaction = false;
+        sql::exec(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        m_inTransaction = false;
+        QSqlQuery rollback(db);
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+void Store::readTransaction(const std::function<void()> &body)
+{
+    QSqlDatabase db = database();
+    if (m_inTransaction) {
+        body();
+        return;
+    }
+    sql::exec(db, QStringLiteral("BEGIN DEFERRED"));
+    m_inTransaction = true;
+    try {
+        body();
+        m_inTransaction = false;
+        sql::exec(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        m_inTransaction = false;
+        QSqlQuery rollback(db);
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+namespace sql {
+
+QSqlQuery prepare(const QSqlDatabase &db, const QString &statement)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(statement))
+        throw adodb::BackendError(errorText(query.lastError()));
+    return query;
+}
+
+void exec(QSqlQuery &query)
+{
+    if (!query.exec())
+        throw adodb::BackendError(errorText(query.lastError()));
+}
+
+QSqlQuery exec(const QSqlDatabase &db, const QString &statement, const QVariantList &binds)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (binds.isEmpty()) {
+        if (!query.exec(statement))
+            throw adodb::BackendError(errorText(query.lastError()));
+        return query;
+    }
+    if (!query.prepare(statement))
+        throw adodb::BackendError(errorText(query.lastError()));
+    for (const QVariant &v : binds)
+        query.addBindValue(v);
+    exec(query);
+    return query;
+}
+
+adodb::ResultSet toResultSet(QSqlQuery &query, const QStringList &dateColumns, const QStringList &boolColumns)
+{
+    adodb::ResultSet result;
+    const QSqlRecord record = query.record();
+    enum class Kind { Plain, Date, Bool };
+    QList<Kind> kinds;
+    for (int i = 0; i < record.count(); ++i) {
+        const QString name = record.fieldName(i);
+        result.columns.append(name);
+        if (dateColumns.contains(name, Qt::CaseInsensitive))
+            kinds.append(Kind::Date);
+        else if (boolColumns.contains(name, Qt::CaseInsensitive))
+            kinds.append(Kind::Bool);
+        else
+            kinds.append(Kind::Plain);
+    }
+    while (query.next()) {
+        QList<com::Variant> row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i) {
+            const QVariant v = query.value(i);
+            if (v.isNull()) {
+                row.append(com::Variant());
+                continue;
+            }
+            switch (kinds.at(i)) {
+            case Kind::Date: {
+                const auto parsed = com::ParseDate(v.toString());
+                row.append(parsed ? com::Variant(*parsed) : com::Variant(v.toString()));
+                break;
+            }
+            case Kind::Bool:
+                row.append(com::Variant(v.toLongLong() != 0));
+                break;
+            case Kind::Plain:
+                switch (v.metaType().id()) {
+                case QMetaType::LongLong:
+                case QMetaType::Int:
+                    row.append(com::Variant(v.toLongLong()));
+                    break;
+                case QMetaType::Double:
+                    row.append(com::Variant(v.toDouble()));
+                    break;
+                default:
+                    row.append(com::Variant(v.toString()));
+                }
+                break;
+            }
+        }
+        result.rows.append(std::move(row));
+    }
+    return result;
+}
+
+QString storedDateTime(const QDateTime &value)
+{
+    return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+}
+
+QString storedDate(const QDate &value)
+{
+    return value.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+} // namespace sql
+
+} // namespace embedded

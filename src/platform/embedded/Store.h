@@ -1,0 +1,69 @@
+#pragma once
+
+#include "adodb/Backend.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+#include <functional>
+
+namespace embedded {
+
+// The suite's three databases as SQLite files in one folder, attached to one
+// connection under their SQL Server names: Patient_Data, PASSWORD and
+// BUILD_FILE. Rollback journal and synchronous=FULL, so a transaction that
+// spans the files is all or nothing even across a crash.
+class Store
+{
+public:
+    enum class OpenMode { CreateIfMissing, MustExist };
+
+    // Opens (and, when asked, creates) the store in folder. Fails with a
+    // BackendError naming the folder or file that could not be used.
+    explicit Store(const QString &folder, OpenMode mode = OpenMode::CreateIfMissing);
+    ~Store();
+    Store(const Store &) = delete;
+    Store &operator=(const Store &) = delete;
+
+    const QString &folder() const { return m_folder; }
+    QSqlDatabase database() const;
+
+    // Runs body inside BEGIN IMMEDIATE ... COMMIT; any failure rolls back
+    // and is rethrown.
+    void writeTransaction(const std::function<void()> &body);
+    // Runs body inside a read transaction (one consistent snapshot).
+    void readTransaction(const std::function<void()> &body);
+
+    // The default store folder: the "store" folder of the user's data folder.
+    static QString defaultFolder();
+    // True when folder holds a store (its main file exists).
+    static bool exists(const QString &folder);
+
+    static constexpr int kBusyTimeoutMs = 10000;
+
+private:
+    void openFiles(OpenMode mode);
+    void createSchema();
+
+    QString m_folder;
+    QString m_connectionName;
+    bool m_inTransaction = false;
+};
+
+// Small helpers for the procedures' SQL: every value is bound, never pasted.
+namespace sql {
+QSqlQuery prepare(const QSqlDatabase &db, const QString &statement);
+void exec(QSqlQuery &query);
+QSqlQuery exec(const QSqlDatabase &db, const QString &statement, const QVariantList &binds = {});
+// The rows of a query as a result set; dateColumns name columns whose text
+// holds a stored date-time, boolColumns those holding a bit.
+adodb::ResultSet toResultSet(QSqlQuery &query, const QStringList &dateColumns = {},
+                             const QStringList &boolColumns = {});
+// A stored date-time ("yyyy-MM-dd HH:mm:ss.zzz") and a stored date ("yyyy-MM-dd").
+QString storedDateTime(const QDateTime &value);
+QString storedDate(const QDate &value);
+} // namespace sql
+
+} // namespace embedded
