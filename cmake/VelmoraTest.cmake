@@ -7,6 +7,7 @@ function(velmora_add_test topic)
   set(target test_${topic})
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE velmora_test_support ${ARG_LIBS} GTest::gtest GTest::gmock)
+  target_compile_options(${target} PRIVATE -include "${CMAKE_SOURCE_DIR}/tests/support/QtPrinters.h")
   gtest_discover_tests(${target}
     TEST_PREFIX "${topic}."
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"

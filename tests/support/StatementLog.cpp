@@ -21,9 +21,3 @@ namespace testing_support {
 
 } // namespace testing_support
 
-QT_BEGIN_NAMESPACE
-void PrintTo(const QString &value, std::ostream *os)
-{
-    *os << '"' << value.toStdString() << '"';
-}
-QT_END_NAMESPACE

@@ -18,8 +18,3 @@ inline ::testing::AssertionResult SentExactly(const adodb::ConnectionPtr &connec
 }
 
 } // namespace testing_support
-
-// Prints QString values readably in test failures.
-QT_BEGIN_NAMESPACE
-void PrintTo(const QString &value, std::ostream *os);
-QT_END_NAMESPACE

@@ -8,7 +8,7 @@ namespace {
 
 struct Token
 {
-    enum class Kind { Name, Text, Number, Dot, Comma, Star, Equals, End };
+    enum class Kind { Name, Text, Number, Dot, Comma, Star, Equals, Unclosed, End };
     Kind kind;
     QString text;
     QString written;
@@ -57,10 +57,11 @@ QList<Token> tokenize(const QString &text)
                 value.append(text.at(i));
                 ++i;
             }
+            // An unclosed literal is reported only where it is reached: an
+            // earlier syntax error is what SQL Server names first.
+            tokens.append({closed ? Token::Kind::Text : Token::Kind::Unclosed, value, text.mid(start, i - start)});
             if (!closed)
-                throw adodb::BackendError(
-                    QStringLiteral("Unclosed quotation mark after the character string '%1'.").arg(value), 105);
-            tokens.append({Token::Kind::Text, value, text.mid(start, i - start)});
+                break;
             continue;
         }
         if (isNameStart(c)) {
@@ -201,6 +202,9 @@ private:
             next();
             return {Literal::Kind::Number, t.text};
         }
+        if (t.kind == Token::Kind::Unclosed)
+            throw adodb::BackendError(
+                QStringLiteral("Unclosed quotation mark after the character string '%1'.").arg(t.text), 105);
         syntaxError(atEnd() ? m_tokens.at(m_pos > 0 ? m_pos - 1 : 0).written : t.written);
     }
 
