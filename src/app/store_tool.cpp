@@ -1,5 +1,7 @@
 #include "embedded/DemoHospital.h"
 #include "embedded/Store.h"
+#include "session/UserAccounts.h"
+#include "startup/modSysConstants.h"
 
 #include "adodb/Backend.h"
 
@@ -10,7 +12,8 @@
 #include <cstdio>
 
 // velmora-store: creates and checks embedded stores.
-//   velmora-store create FOLDER [--demo]   a new store (with the demo hospital)
+//   velmora-store create FOLDER [--demo]   a new store (with the demo hospital
+//                                          and its one demo user)
 //   velmora-store check FOLDER             integrity check of an existing store
 //   velmora-store path                     the default store folder
 namespace {
@@ -61,6 +64,10 @@ int main(int argc, char **argv)
             if (args.contains(QStringLiteral("--demo"))) {
                 embedded::DemoHospital::Options options;
                 embedded::DemoHospital::fill(store, options);
+                // The one account of the demo store, on the DOH reports' department.
+                session::UserAccounts(store).addUser({QStringLiteral("demo"), QStringLiteral("velmora-demo"),
+                                                      false, modSysConstants::kDepartmentCode, true});
+                out << "Demo user: demo, password velmora-demo\n";
             }
             out << "Created the store in " << store.folder() << "\n";
             return integrityOk(store, out) ? 0 : 1;

@@ -2,7 +2,21 @@
 
 #include "adodb/Connection.h"
 
+#include <QDate>
 #include <QDialog>
+#include <QStringList>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 // The build-file window: the main window. Lists the report sections with
 // their last-generated time for the chosen period, generates the checked
@@ -18,4 +32,102 @@ public:
     void InitializeForm(const adodb::ConnectionPtr &pobjConnection);
     // Fills the window and shows it modally; returns when it has closed.
     void LoadForm();
+    // Everything LoadForm does before showing the window: the setup dialog
+    // when no report setup exists, the period boxes, the rows, the log times.
+    void PrepareForm();
+
+    // Report list and status.
+    void FillYearChoices();
+    void FillPeriodChoices();
+    void RefreshLastUpdated();
+    void ClearReportMarks();
+    void SetAllChecked(bool value);
+    bool HasReportSetup();
+    QString GetReportID(const QString &title) const;
+    QString GetPeriodStartDate() const;
+    QString GetPeriodEndDate() const;
+
+    // Generation of the checked sections for the chosen period.
+    void GenerateMonthlyData();
+    // The prompt that ends a run in which some steps failed.
+    static QString PartialSaveMessage(const QStringList &failedUploads, const QStringList &failedLogs);
+
+    // Report list interaction.
+    void RowColor();
+    void ResetRowsColor();
+    void chkAll_Click();
+    void lvwReport_ItemCheck(QTreeWidgetItem *item);
+    void lvwReport_ItemClick(QTreeWidgetItem *item);
+    void lvwReport_DblClick();
+    void lvwReport_GotFocus();
+    void lvwReport_LostFocus();
+    void cboYear_Click();
+    void cboMonth_Click();
+
+    // Commands.
+    void cmdGenerate_Click();
+    void cmdSetup_Click();
+    void cmdCancel_Click();
+
+    // The date the window takes as today (year and month defaults); the
+    // system date unless a test fixes it.
+    void setTodayProvider(std::function<QDate()> today) { m_today = std::move(today); }
+
+    // A row's hidden mark ("0" or "1").
+    static QString Mark(const QTreeWidgetItem *item);
+    // How often the first activation gave the window its taskbar entry.
+    int taskbarEntrySetups() const { return m_taskbarEntrySetups; }
+
+    // Controls, named as in the window's design.
+    QFrame *FraHead = nullptr;
+    QLabel *lblTitle = nullptr;
+    QLabel *lblYear = nullptr;
+    QComboBox *cboYear = nullptr;
+    QLabel *lblMonth = nullptr;
+    QComboBox *cboMonth = nullptr;
+    QTreeWidget *lvwReport = nullptr;
+    QCheckBox *chkAll = nullptr;
+    QPushButton *PicGenerate = nullptr;
+    QPushButton *PicCancel = nullptr;
+    QProgressBar *pbMain = nullptr;
+    QLabel *lblProgress = nullptr;
+    QStatusBar *sbrMain = nullptr;
+    QPushButton *cmdEditHospitalInfo = nullptr;
+    QPushButton *cmdSetup = nullptr;
+    QPushButton *cmdPrint = nullptr;
+    QPushButton *cmdGenerate = nullptr;
+    QPushButton *cmdCancel = nullptr;
+
+    static constexpr int kNameColumn = 0;
+    static constexpr int kLastUpdatedColumn = 1;
+    static constexpr int kMarkColumn = 2;
+
+protected:
+    bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    void CreateControls();
+    void ConnectCommands();
+    void AddListedRows();
+    void GiveOwnTaskbarEntry();
+    void PaintRow(QTreeWidgetItem *item, bool marked);
+    void SetMark(QTreeWidgetItem *item, bool marked);
+    // Sets a row's check box from code, without it counting as the user's toggle.
+    void SetChecked(QTreeWidgetItem *item, bool checked);
+    void OnItemChanged(QTreeWidgetItem *item, int column);
+    QDate Today() const;
+
+    adodb::ConnectionPtr m_connection;
+    std::function<QDate()> m_today;
+    bool m_loading = false;
+    bool m_activatedOnce = false;
+    int m_taskbarEntrySetups = 0;
+    // Set only while the item-check handler turns "Select All" off.
+    bool m_suppressSelectAll = false;
+    // Depth of code that changes rows, so their changes are not taken as the user's.
+    int m_rowUpdates = 0;
+    // A check box toggled by the mouse also reports a click on its row; that
+    // click must not re-mark the row just unchecked.
+    bool m_checkToggledByUser = false;
 };

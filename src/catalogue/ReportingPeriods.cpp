@@ -27,8 +27,24 @@ QStringList YearChoices(int currentYear)
     return years;
 }
 
+int DefaultPeriodPosition(const QDate &today)
+{
+    return today.month();
+}
+
+namespace {
+
+void requirePosition(int position)
+{
+    if (position < 0 || position >= PeriodChoices().size())
+        throw com::ComError(com::errors::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
+}
+
+} // namespace
+
 QString PeriodStartDate(const QString &yearText, int position)
 {
+    requirePosition(position);
     const QString year = com::Format(yearText, QStringLiteral("0000"));
     if (position > 12) {
         switch (position) {
@@ -53,6 +69,7 @@ QString PeriodStartDate(const QString &yearText, int position)
 
 QString PeriodEndDate(const QString &yearText, int position)
 {
+    requirePosition(position);
     const QString year = com::Format(yearText, QStringLiteral("0000"));
     if (position > 12) {
         switch (position) {

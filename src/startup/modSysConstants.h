@@ -3,14 +3,19 @@
 #include "codesearch/CodeSearch.h"
 #include "session/CurrentUser.h"
 
+#include <QHash>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // The start-up module: the process entry Main and the process-wide state
 // every window reads (hospital name and address, setup flags, the shared
 // session and code search objects).
 namespace modSysConstants {
+
+// The department code written to the session before sign-in: the DOH reports.
+inline const QString kDepartmentCode = QStringLiteral("D");
 
 // Always 2; the third argument of four upload procedures.
 extern qint32 plngUploadOption;
@@ -22,6 +27,10 @@ extern QString pstrHospitalAddress2; // never filled: always empty
 // From the first row of Patient_Data..tbDOHSetup.
 extern bool IsAllowERCases;
 extern bool IsAllowConsultationCauses;
+
+// The visibility flags of the report items that have one, by title; set to
+// their fixed values by LoadDOHSetupFlags.
+extern QHash<QString, bool> pbReportItemFlags;
 
 // The shared session reference (server, user and password for report logon).
 extern std::shared_ptr<session::CurrentUser> pobjCurrentUser;
@@ -38,5 +47,11 @@ void Main();
 
 // Reads tbDOHSetup and sets the visibility flags.
 void LoadDOHSetupFlags();
+
+// How Main shows the build-file window on the session's connection (step 11);
+// returns once the window has closed. Tests put their own in place; an empty
+// function restores the build-file window.
+using BuildFileWindowOpener = std::function<void(const adodb::ConnectionPtr &)>;
+void setBuildFileWindowOpener(BuildFileWindowOpener opener);
 
 } // namespace modSysConstants

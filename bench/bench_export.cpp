@@ -1,0 +1,106 @@
+// Export speed of a 10,000-row report to the Excel 97-2003 and Rich Text
+// formats, in memory and through exportToFile (target: under 200 ms each).
+#include "reportexport/Exporter.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+using namespace reportexport;
+
+namespace {
+
+ExportCell textCell(const QString &text, bool bold = false, int span = 1)
+{
+    ExportCell cell;
+    cell.value = text;
+    cell.bold = bold;
+    cell.columnSpan = span;
+    return cell;
+}
+
+ExportCell numberCell(double value, const QString &format)
+{
+    ExportCell cell;
+    cell.value = value;
+    cell.numberFormat = format;
+    return cell;
+}
+
+// A report the size of a year's discharge listing: the header block, a
+// header row and 10,000 rows of a name, a diagnosis and four numbers.
+const ExportDocument &report()
+{
+    static const ExportDocument doc = [] {
+        ExportDocument d;
+        d.title = QStringLiteral("Discharges");
+        d.sheetName = QStringLiteral("Discharges");
+        d.landscape = true;
+        for (const char *line : {"Hospital Niño Jesús", "12 Rizal Avenue", "Discharges by Service",
+                                 "January 01, 2024 to December 31, 2024"}) {
+            ExportParagraph p;
+            p.text = QString::fromUtf8(line);
+            p.bold = true;
+            p.align = ExportParagraph::Align::Center;
+            d.blocks.append(p);
+        }
+        ExportTable table;
+        table.columnWidthsPt = {150, 150, 60, 60, 60, 60};
+        ExportRow header;
+        for (const char *caption : {"Patient", "Diagnosis", "Days", "Charges", "Paid", "Rate"})
+            header.cells.append(textCell(QString::fromLatin1(caption), true));
+        table.headerRows.append(header);
+        for (int i = 0; i < 10000; ++i) {
+            ExportRow row;
+            row.cells = {textCell(QStringLiteral("Patient %1 Peña").arg(i)),
+                         textCell(QStringLiteral("Diagnosis %1 São").arg(i % 250)),
+                         numberCell(i % 31, QStringLiteral("#,##0")),
+                         numberCell(i * 17.5, QStringLiteral("#,##0.00")),
+                         numberCell(i * 11.25, QStringLiteral("#,##0.00")),
+                         numberCell((i % 100) / 100.0, QStringLiteral("0.00"))};
+            table.rows.append(row);
+        }
+        d.blocks.append(table);
+        return d;
+    }();
+    return doc;
+}
+
+void exportToMemory(benchmark::State &state, int format)
+{
+    const auto exporter = exporterForFormat(format);
+    const ExportDocument &doc = report();
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        exporter->write(doc, buffer);
+        bytes = buffer.size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes"] = double(bytes);
+}
+
+void exportFile(benchmark::State &state, int format)
+{
+    const ExportDocument &doc = report();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(format == kFormatExcel8 ? QStringLiteral("r.xls") : QStringLiteral("r.rtf"));
+    for (auto _ : state)
+        exportToFile(doc, format, path);
+}
+
+void BM_ExportXls(benchmark::State &state) { exportToMemory(state, kFormatExcel8); }
+void BM_ExportRtf(benchmark::State &state) { exportToMemory(state, kFormatRichText); }
+void BM_ExportXlsFile(benchmark::State &state) { exportFile(state, kFormatExcel8); }
+void BM_ExportRtfFile(benchmark::State &state) { exportFile(state, kFormatRichText); }
+
+} // namespace
+
+BENCHMARK(BM_ExportXls)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExportRtf)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExportXlsFile)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExportRtfFile)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+
+BENCHMARK_MAIN();

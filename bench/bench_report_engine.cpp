@@ -1,0 +1,118 @@
+// Fill and paginate a 10,000-row report from the embedded store, then paint
+// its first page: the work between pressing Print and seeing the report.
+#include "embedded/Store.h"
+#include "reportengine/Painter.h"
+#include "reportengine/ReportEngine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDate>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+namespace {
+
+const char kReport[] = R"(<report name="rptBench" font="DejaVu Sans" font-size="8">
+  <summary title="Visits by Service"/>
+  <parameters><parameter name="FromDate" type="date"/><parameter name="ToDate" type="date"/></parameters>
+  <tables><table alias="v" location="Patient_Data.dbo.tbVisits"/></tables>
+  <queries><query name="main">SELECT Service, Patient, Visits, Days, VisitDate FROM {v}
+    WHERE VisitDate BETWEEN {?FromDate} AND {?ToDate} ORDER BY Service, Id</query></queries>
+  <data query="main"/>
+  <groups><group field="Service" repeat-header="true"/></groups>
+  <sections>
+    <section kind="report-header" height="40">
+      <summary-field name="title" x="0" y="0" w="540" h="16" font-size="14" bold="true" align="center"/>
+      <text x="0" y="20" w="540" h="14" align="center">From {?FromDate} to {?ToDate}</text>
+    </section>
+    <section kind="page-header" height="18">
+      <text x="0" y="2" w="200" h="14" bold="true" column="1">Patient</text>
+      <text x="200" y="2" w="100" h="14" bold="true" column="2" align="right">Visits</text>
+      <text x="300" y="2" w="100" h="14" bold="true" column="3" align="right">Days</text>
+      <text x="400" y="2" w="140" h="14" bold="true" column="4">Date</text>
+    </section>
+    <section kind="group-header" group="1" height="16"><field name="Service" x="0" y="1" w="300" h="14" bold="true"/></section>
+    <section kind="detail" height="11">
+      <field name="Patient" x="0" y="0" w="200" h="11" column="1"/>
+      <field name="Visits" x="200" y="0" w="100" h="11" column="2" align="right" format="#,##0"/>
+      <field name="Days" x="300" y="0" w="100" h="11" column="3" align="right"/>
+      <field name="VisitDate" x="400" y="0" w="140" h="11" column="4" date-format="MM/dd/yyyy"/>
+    </section>
+    <section kind="group-footer" group="1" height="16">
+      <formula kind="sum" field="Visits" x="200" y="1" w="100" h="14" column="2" align="right" format="#,##0"/>
+    </section>
+    <section kind="page-footer" height="16"><special kind="page-n-of-m" x="340" y="2" w="200" h="12" align="right"/></section>
+  </sections>
+</report>)";
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    QString storeFolder = dir.filePath(QStringLiteral("store"));
+    QString reportPath = dir.filePath(QStringLiteral("bench.rpt"));
+
+    explicit Fixture(int rows)
+    {
+        embedded::Store store(storeFolder);
+        store.writeTransaction([&] {
+            embedded::sql::exec(store.database(),
+                                QStringLiteral("CREATE TABLE Patient_Data.tbVisits (Id INTEGER PRIMARY KEY, Service TEXT, "
+                                               "Patient TEXT, Visits INTEGER, Days INTEGER, VisitDate TEXT)"));
+            QSqlQuery insert = embedded::sql::prepare(
+                store.database(), QStringLiteral("INSERT INTO Patient_Data.tbVisits VALUES (?, ?, ?, ?, ?, ?)"));
+            const QStringList services{QStringLiteral("Medicine"), QStringLiteral("Pediatrics"), QStringLiteral("Surgery")};
+            for (int i = 0; i < rows; ++i) {
+                insert.addBindValue(i + 1);
+                insert.addBindValue(services.at(i * 3 / rows));
+                insert.addBindValue(QStringLiteral("Patient %1").arg(i + 1, 5, 10, QLatin1Char('0')));
+                insert.addBindValue(i % 7 + 1);
+                insert.addBindValue(i % 3);
+                insert.addBindValue(QDate(2024, 3, 1).addDays(i % 31).toString(QStringLiteral("yyyy-MM-dd")));
+                embedded::sql::exec(insert);
+            }
+        });
+        QFile file(reportPath);
+        file.open(QIODevice::WriteOnly);
+        file.write(kReport);
+    }
+};
+
+void BM_FillPaginatePaintFirstPage(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    Fixture fixture(rows);
+    QImage image(816, 1056, QImage::Format_ARGB32_Premultiplied);
+    int pages = 0;
+    for (auto _ : state) {
+        auto report = reportengine::Application().OpenReport(fixture.reportPath, 1);
+        for (reportengine::DatabaseTable &t : report->Database().Tables())
+            t.SetLogOnInfo(fixture.storeFolder, QStringLiteral("Patient_Data"), QString(), QString());
+        report->ParameterFields().Item(1).AddCurrentValue(QStringLiteral("03/01/2024"));
+        report->ParameterFields().Item(2).AddCurrentValue(QStringLiteral("03/31/2024"));
+        const reportengine::Document &doc = report->document();
+        QPainter painter(&image);
+        reportengine::paintPage(painter, doc, 0, QRectF(0, 0, 816, 1056));
+        painter.end();
+        pages = doc.pageCount();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["pages"] = pages;
+    state.counters["rows"] = rows;
+}
+BENCHMARK(BM_FillPaginatePaintFirstPage)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

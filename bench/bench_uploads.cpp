@@ -1,0 +1,172 @@
+// Times the seventeen upload procedures on the demo hospital, against one
+// plain pass over the same period's rows (a COUNT(*) of each source table
+// over the date range), for a month and a year, at scale 1 and 10, and the
+// same month on a store of one year and of four.
+//
+// Run: bench_uploads --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+#include "adodb/Connection.h"
+#include "embedded/DemoHospital.h"
+#include "embedded/EmbeddedBackend.h"
+#include "embedded/Store.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+struct DemoStore
+{
+    QTemporaryDir dir;
+    QString folder;
+};
+
+// scale, full years -> a store, created once per run.
+const QString &demoStore(int scale, int fullYears)
+{
+    static std::map<std::pair<int, int>, std::unique_ptr<DemoStore>> stores;
+    auto &slot = stores[{scale, fullYears}];
+    if (!slot) {
+        slot = std::make_unique<DemoStore>();
+        slot->folder = slot->dir.path() + QStringLiteral("/store");
+        QElapsedTimer timer;
+        timer.start();
+        embedded::Store store(slot->folder);
+        embedded::DemoHospital::Options options;
+        options.seed = 20261208;
+        options.referenceDate = QDate(2027, 1, 1); // the store ends with 2026
+        options.scale = scale;
+        options.fullYears = fullYears;
+        embedded::DemoHospital::fill(store, options);
+        store.writeTransaction([&] {
+            embedded::sql::exec(store.database(),
+                                QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportSetup (SetupID, PediaAge, "
+                                               "NewbornCode, SurgeryCode, UpdatedDate) VALUES (1, 13, '13', '23', "
+                                               "'2026-01-01 00:00:00.000')"));
+        });
+        QSqlQuery rows = embedded::sql::exec(
+            store.database(), QStringLiteral("SELECT (SELECT COUNT(*) FROM Patient_Data.tbAdmission) + (SELECT COUNT(*) "
+                                             "FROM Patient_Data.tbOutpatientVisit) + (SELECT COUNT(*) FROM "
+                                             "Patient_Data.tbEmergencyVisit) + (SELECT COUNT(*) FROM Patient_Data.tbPatient)"));
+        rows.next();
+        std::fprintf(stderr, "demo store scale %d, %d+1 years: %lld main rows, created in %.1f s\n", scale,
+                     fullYears, rows.value(0).toLongLong(), double(timer.elapsed()) / 1000.0);
+    }
+    return slot->folder;
+}
+
+struct Period
+{
+    const char *from; // as the program sends it
+    const char *to;
+    const char *fromStored;
+    const char *toNext;
+};
+
+const Period kMonth = {"06/01/2026", "06/30/2026", "2026-06-01", "2026-07-01"};
+const Period kYear = {"01/01/2026", "12/31/2026", "2026-01-01", "2027-01-01"};
+
+const char *const kUploads[][2] = {
+    {"sp_DOH_Upload_SectionI34", ""},  {"sp_DOH_Upload_SectionI9", ",2"},   {"sp_DOH_Upload_SectionII1", ""},
+    {"sp_DOH_Upload_SectionII21", ""}, {"sp_DOH_Upload_SectionII22", ""},   {"sp_DOH_Upload_SectionII3", ""},
+    {"sp_DOH_Upload_DeliveriesAndOutpatientVisits", ""},                    {"sp_DOH_Upload_ERTestingAndOthers", ""},
+    {"sp_DOH_Upload_SectionIII", ""},  {"sp_DOH_Upload_SectionII7", ""},    {"sp_DOH_Upload_SectionII8", ",2"},
+    {"sp_DOH_Upload_SectionII91", ""}, {"sp_DOH_Upload_SectionII92", ""},   {"sp_DOH_Upload_HealthAssociatedInf", ""},
+    {"sp_DOH_Upload_SurgicalProcedure", ""}, {"sp_DOH_Upload_SectionIII114", ",2"},
+    {"sp_DOH_Upload_SectionII103", ",2"},
+};
+
+void allUploads(benchmark::State &state, int scale, int fullYears, const Period &period)
+{
+    adodb::Connection connection(std::make_unique<embedded::EmbeddedBackend>(demoStore(scale, fullYears)));
+    QStringList statements;
+    for (const auto &u : kUploads)
+        statements.append(QStringLiteral("Patient_Data..%1 '%2','%3'%4")
+                              .arg(QString::fromLatin1(u[0]), QString::fromLatin1(period.from),
+                                   QString::fromLatin1(period.to), QString::fromLatin1(u[1])));
+    for (auto _ : state) {
+        for (const QString &s : statements)
+            connection.Execute(s);
+    }
+}
+
+// The plain pass: one COUNT(*) of each source table over the period, in one
+// read transaction.
+void plainPass(benchmark::State &state, int scale, int fullYears, const Period &period)
+{
+    embedded::Store store(demoStore(scale, fullYears), embedded::Store::OpenMode::MustExist);
+    const QString from = QString::fromLatin1(period.fromStored);
+    const QString toNext = QString::fromLatin1(period.toNext);
+    const QStringList counts = {
+        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE AdmissionDateTime >= ? AND AdmissionDateTime < ?"),
+        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE DischargeDateTime >= ? AND DischargeDateTime < ?"),
+        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDelivery WHERE DeliveryDateTime >= ? AND DeliveryDateTime < ?"),
+        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbOutpatientVisit WHERE VisitDate >= ? AND VisitDate < ?"),
+        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbEmergencyVisit WHERE VisitDateTime >= ? AND VisitDateTime < ?"),
+        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbOperation WHERE OperationDateTime >= ? AND OperationDateTime < ?"),
+        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbInfection WHERE InfectionDate >= ? AND InfectionDate < ?"),
+        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDeviceDay WHERE CensusDate >= ? AND CensusDate < ?"),
+        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbLabExamination WHERE ExamDate >= ? AND ExamDate < ?"),
+    };
+    for (auto _ : state) {
+        qint64 total = 0;
+        store.readTransaction([&] {
+            for (const QString &c : counts) {
+                QSqlQuery q = embedded::sql::exec(store.database(), c, {from, toNext});
+                q.next();
+                total += q.value(0).toLongLong();
+            }
+        });
+        benchmark::DoNotOptimize(total);
+        state.counters["rows"] = double(total);
+    }
+}
+
+void registerAll()
+{
+    struct Case
+    {
+        const char *name;
+        int scale;
+        int fullYears;
+        const Period *period;
+    };
+    static const Case cases[] = {
+        {"scale1/month", 1, 3, &kMonth},
+        {"scale1/year", 1, 3, &kYear},
+        {"scale10/month", 10, 3, &kMonth},
+        {"scale10/year", 10, 3, &kYear},
+        // The same month on a store holding only its own year.
+        {"scale10_1year_store/month", 10, 0, &kMonth},
+    };
+    for (const Case &c : cases) {
+        benchmark::RegisterBenchmark((std::string("Uploads/") + c.name).c_str(),
+                                     [c](benchmark::State &s) { allUploads(s, c.scale, c.fullYears, *c.period); })
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(1.0);
+        benchmark::RegisterBenchmark((std::string("PlainPass/") + c.name).c_str(),
+                                     [c](benchmark::State &s) { plainPass(s, c.scale, c.fullYears, *c.period); })
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(0.5);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,307 @@
+#include "Uploads.h"
+#include "UploadPeriod.h"
+
+// The uploads built on events of one date each: laboratory examinations,
+// leading causes, deliveries, outpatient and emergency visits, operations
+// and infections.
+namespace embedded::patient {
+
+using fragment::age;
+using fragment::category;
+using fragment::rate;
+
+namespace {
+
+// The ten leading causes of a source of (Code, Sex, Age) rows: ranked by
+// count, ties by code, with the breakdown by sex and age group.
+void uploadTopTen(const UploadPeriod &period, const QString &table, const QString &source)
+{
+    period.clear(table);
+    period.run(QStringLiteral(
+                   "WITH src AS (%1), "
+                   "g AS (SELECT Code, SUM(Sex = 'M') AS Male, SUM(Sex = 'F') AS Female, SUM(Age < 1) AS A0,"
+                   " SUM(Age BETWEEN 1 AND 4) AS A1, SUM(Age BETWEEN 5 AND 9) AS A5, SUM(Age BETWEEN 10 AND 14) AS A10,"
+                   " SUM(Age BETWEEN 15 AND 19) AS A15, SUM(Age BETWEEN 20 AND 44) AS A20,"
+                   " SUM(Age BETWEEN 45 AND 64) AS A45, SUM(Age >= 65) AS A65, COUNT(*) AS Total"
+                   " FROM src WHERE Code IS NOT NULL AND Code <> '' GROUP BY Code), "
+                   "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS RowOrder FROM g) "
+                   "INSERT INTO Patient_Data.%2 (FromDate, ToDate, RowOrder, ICDCode, Title, Male, Female, AgeUnder1, "
+                   "Age1To4, Age5To9, Age10To14, Age15To19, Age20To44, Age45To64, Age65AndOver, Total) "
+                   "SELECT ?1, ?3, r.RowOrder, r.Code, COALESCE(c.Title, r.Code), Male, Female, A0, A1, A5, A10, A15,"
+                   " A20, A45, A65, Total FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code"
+                   " WHERE r.RowOrder <= 10")
+                   .arg(source, table));
+}
+
+void uploadTopOperations(const UploadPeriod &period, const QString &table, bool major)
+{
+    period.clear(table);
+    period.run(QStringLiteral(
+                   "WITH g AS (SELECT ProcedureCode, COUNT(*) AS Operations FROM Patient_Data.tbOperation"
+                   " WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2 AND (IsMajor <> 0) = %1"
+                   " GROUP BY ProcedureCode), "
+                   "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Operations DESC, ProcedureCode) AS RowOrder FROM g) "
+                   "INSERT INTO Patient_Data.%2 (FromDate, ToDate, RowOrder, ProcedureCode, Title, Operations) "
+                   "SELECT ?1, ?3, r.RowOrder, r.ProcedureCode, COALESCE(c.Title, r.ProcedureCode), r.Operations"
+                   " FROM r LEFT JOIN BUILD_FILE.tbCoProcedure c ON c.ProcedureCode = r.ProcedureCode"
+                   " WHERE r.RowOrder <= 10")
+                   .arg(major ? 1 : 0)
+                   .arg(table));
+}
+
+} // namespace
+
+adodb::ResultSet uploadSectionI9(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, true);
+    const QString table = QStringLiteral("tbDOHRptSectionI9");
+    period.clear(table);
+    period.run(QStringLiteral(
+        "WITH l AS (SELECT Section, SUM(CASE WHEN IsInpatient <> 0 THEN ExamCount ELSE 0 END) AS Inpatient,"
+        " SUM(CASE WHEN IsInpatient = 0 THEN ExamCount ELSE 0 END) AS Outpatient"
+        " FROM Patient_Data.tbLabExamination WHERE ExamDate >= ?1 AND ExamDate < ?2 GROUP BY Section), "
+        "items (RowOrder, Code, Name) AS (VALUES (1, 'HEMATOLOGY', 'Hematology'),"
+        " (2, 'CLINICAL_MICROSCOPY', 'Clinical Microscopy'), (3, 'CLINICAL_CHEMISTRY', 'Clinical Chemistry'),"
+        " (4, 'MICROBIOLOGY', 'Microbiology'), (5, 'BLOOD_BANK', 'Blood Bank'), (6, 'OTHERS', 'Others')) "
+        "INSERT INTO Patient_Data.tbDOHRptSectionI9 (FromDate, ToDate, RowOrder, Section, Inpatient, Outpatient, "
+        "Total) SELECT ?1, ?3, i.RowOrder, i.Name, COALESCE(l.Inpatient, 0), COALESCE(l.Outpatient, 0),"
+        " COALESCE(l.Inpatient, 0) + COALESCE(l.Outpatient, 0) FROM items i LEFT JOIN l ON l.Section = i.Code"));
+    period.run(QStringLiteral(
+        "INSERT INTO Patient_Data.tbDOHRptSectionI9 (FromDate, ToDate, RowOrder, Section, Inpatient, Outpatient, "
+        "Total) SELECT ?1, ?3, 7, 'Total', COALESCE(SUM(Inpatient), 0), COALESCE(SUM(Outpatient), 0),"
+        " COALESCE(SUM(Total), 0) FROM Patient_Data.tbDOHRptSectionI9 WHERE FromDate = ?1 AND ToDate = ?3"));
+    return {};
+}
+
+adodb::ResultSet uploadSectionII3(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, false);
+    // Causes of discharge by final diagnosis, age at admission; healthy
+    // newborns are not morbidity.
+    uploadTopTen(period, QStringLiteral("tbDOHRptSectionII3"),
+                 QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbAdmission a"
+                                " JOIN Patient_Data.tbPatient p ON p.PatientID = a.PatientID"
+                                " WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2 AND a.ServiceCode <> ?5")
+                     .arg(category(QStringLiteral("a.FinalDiagnosis")),
+                          age(QStringLiteral("a.AdmissionDateTime"), QStringLiteral("p.BirthDate"))));
+    return {};
+}
+
+adodb::ResultSet uploadSectionII7(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, false);
+    // Every inpatient death, by underlying cause (the final diagnosis when
+    // none was recorded), age at death.
+    uploadTopTen(period, QStringLiteral("tbDOHRptSectionII7"),
+                 QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbAdmission a"
+                                " JOIN Patient_Data.tbPatient p ON p.PatientID = a.PatientID"
+                                " WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2"
+                                " AND a.DischargeCondition = 'D'")
+                     .arg(category(QStringLiteral("COALESCE(NULLIF(trim(a.UnderlyingCause), ''), a.FinalDiagnosis)")),
+                          age(QStringLiteral("a.DischargeDateTime"), QStringLiteral("p.BirthDate"))));
+    return {};
+}
+
+adodb::ResultSet uploadSectionIII114(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, true);
+    uploadTopTen(period, QStringLiteral("tbDOHRptSectionIII114"),
+                 QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbOutpatientVisit v"
+                                " JOIN Patient_Data.tbPatient p ON p.PatientID = v.PatientID"
+                                " WHERE v.VisitDate >= ?1 AND v.VisitDate < ?2")
+                     .arg(category(QStringLiteral("v.Diagnosis")),
+                          age(QStringLiteral("v.VisitDate"), QStringLiteral("p.BirthDate"))));
+    return {};
+}
+
+adodb::ResultSet uploadSectionII103(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, true);
+    uploadTopTen(period, QStringLiteral("tbDOHRptSectionII103"),
+                 QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbEmergencyVisit e"
+                                " JOIN Patient_Data.tbPatient p ON p.PatientID = e.PatientID"
+                                " WHERE e.VisitDateTime >= ?1 AND e.VisitDateTime < ?2")
+                     .arg(category(QStringLiteral("e.Diagnosis")),
+                          age(QStringLiteral("e.VisitDateTime"), QStringLiteral("p.BirthDate"))));
+    return {};
+}
+
+adodb::ResultSet uploadDeliveriesAndOutpatientVisits(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, false);
+    period.clear(QStringLiteral("tbDOHRptDeliveriesAndOutpatientVisits"));
+    period.run(QStringLiteral(
+                   "WITH dl AS (SELECT COALESCE(SUM(DeliveryType = 'NSD'), 0) AS Nsd,"
+                   " COALESCE(SUM(DeliveryType = 'OVD'), 0) AS Ovd, COALESCE(SUM(DeliveryType = 'CS'), 0) AS Cs,"
+                   " COUNT(*) AS Deliveries, COALESCE(SUM(LiveBirths), 0) AS LiveBirths,"
+                   " COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
+                   " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2), "
+                   "v AS (SELECT o.IsNewPatient <> 0 AS IsNew, %1 <= ?4 AS IsPedia FROM Patient_Data.tbOutpatientVisit o"
+                   " JOIN Patient_Data.tbPatient p ON p.PatientID = o.PatientID"
+                   " WHERE o.VisitDate >= ?1 AND o.VisitDate < ?2), "
+                   "op AS (SELECT COALESCE(SUM(IsNew AND NOT IsPedia), 0) AS NewAdult,"
+                   " COALESCE(SUM(IsNew AND IsPedia), 0) AS NewPedia,"
+                   " COALESCE(SUM(NOT IsNew AND NOT IsPedia), 0) AS RevisitAdult,"
+                   " COALESCE(SUM(NOT IsNew AND IsPedia), 0) AS RevisitPedia FROM v) "
+                   "INSERT INTO Patient_Data.tbDOHRptDeliveriesAndOutpatientVisits (FromDate, ToDate, NormalDeliveries, "
+                   "OperativeVaginalDeliveries, CaesareanDeliveries, TotalDeliveries, LiveBirths, FetalDeaths, "
+                   "CaesareanRate, NewAdult, NewPedia, RevisitAdult, RevisitPedia, TotalNew, TotalRevisit, TotalAdult, "
+                   "TotalPedia, TotalOutpatientVisits) "
+                   "SELECT ?1, ?3, Nsd, Ovd, Cs, Deliveries, LiveBirths, FetalDeaths, %2, NewAdult, NewPedia,"
+                   " RevisitAdult, RevisitPedia, NewAdult + NewPedia, RevisitAdult + RevisitPedia,"
+                   " NewAdult + RevisitAdult, NewPedia + RevisitPedia, NewAdult + NewPedia + RevisitAdult + RevisitPedia"
+                   " FROM dl, op")
+                   .arg(age(QStringLiteral("o.VisitDate"), QStringLiteral("p.BirthDate")),
+                        rate(QStringLiteral("Cs"), QStringLiteral("Deliveries"), QStringLiteral("100"))));
+    return {};
+}
+
+adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, false);
+    period.clear(QStringLiteral("tbDOHRptERTestingAndOthers"));
+    const QString visits = QStringLiteral(
+                               "v AS (SELECT e.EmergencyVisitID, e.Disposition, e.Diagnosis, %1 <= ?4 AS IsPedia"
+                               " FROM Patient_Data.tbEmergencyVisit e"
+                               " JOIN Patient_Data.tbPatient p ON p.PatientID = e.PatientID"
+                               " WHERE e.VisitDateTime >= ?1 AND e.VisitDateTime < ?2)")
+                               .arg(age(QStringLiteral("e.VisitDateTime"), QStringLiteral("p.BirthDate")));
+    const QString insert = QStringLiteral("INSERT INTO Patient_Data.tbDOHRptERTestingAndOthers (FromDate, ToDate, "
+                                          "RowOrder, RowGroup, Code, Item, Adult, Pedia, Total) ");
+    period.run(QStringLiteral(
+                   "WITH %1, "
+                   "items (RowOrder, Code, Item) AS (VALUES (1, NULL, 'Total emergency visits'),"
+                   " (2, 'HOME', 'Sent home'), (3, 'ADMITTED', 'Admitted'), (4, 'TRANSFERRED', 'Transferred'),"
+                   " (5, 'HAMA', 'Home against medical advice'), (6, 'DIED', 'Died in the emergency room'),"
+                   " (7, 'DOA', 'Dead on arrival')) "
+                   "%2SELECT ?1, ?3, i.RowOrder, 'VISITS', i.Code, i.Item, COALESCE(SUM(v.IsPedia = 0), 0),"
+                   " COALESCE(SUM(v.IsPedia), 0), COUNT(v.Disposition)"
+                   " FROM items i LEFT JOIN v ON i.Code IS NULL OR v.Disposition = i.Code GROUP BY i.RowOrder")
+                   .arg(visits, insert));
+    // Services by name, tests from row 1001 and other services from 2001.
+    period.run(QStringLiteral(
+                   "WITH %1, "
+                   "g AS (SELECT s.ServiceType, s.ServiceName, SUM(CASE WHEN v.IsPedia THEN 0 ELSE s.Quantity END) AS Adult,"
+                   " SUM(CASE WHEN v.IsPedia THEN s.Quantity ELSE 0 END) AS Pedia, SUM(s.Quantity) AS Total"
+                   " FROM v JOIN Patient_Data.tbEmergencyService s ON s.EmergencyVisitID = v.EmergencyVisitID"
+                   " GROUP BY s.ServiceType, s.ServiceName) "
+                   "%2SELECT ?1, ?3, CASE ServiceType WHEN 'TEST' THEN 1000 ELSE 2000 END"
+                   " + ROW_NUMBER() OVER (PARTITION BY ServiceType ORDER BY ServiceName), ServiceType, NULL, ServiceName,"
+                   " Adult, Pedia, Total FROM g")
+                   .arg(visits, insert));
+    // The ten leading diagnoses seen, from row 3001.
+    period.run(QStringLiteral(
+                   "WITH %1, "
+                   "g AS (SELECT %2 AS Code, COALESCE(SUM(IsPedia = 0), 0) AS Adult, COALESCE(SUM(IsPedia), 0) AS Pedia,"
+                   " COUNT(*) AS Total FROM v WHERE %2 <> '' GROUP BY 1), "
+                   "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS Rank FROM g) "
+                   "%3SELECT ?1, ?3, 3000 + r.Rank, 'DISEASE', r.Code, COALESCE(c.Title, r.Code), Adult, Pedia, Total"
+                   " FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code WHERE r.Rank <= 10")
+                   .arg(visits, category(QStringLiteral("v.Diagnosis")), insert));
+    return {};
+}
+
+adodb::ResultSet uploadSectionII8(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, true);
+    period.clear(QStringLiteral("tbDOHRptSectionII8"));
+    period.run(QStringLiteral(
+        "WITH o AS (SELECT IsMajor <> 0 AS Major, PayerClass IN ('PP', 'PS') AS PhilHealth"
+        " FROM Patient_Data.tbOperation WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
+        "items (RowOrder, OperationType, Major) AS (VALUES (1, 'Major', 1), (2, 'Minor', 0), (3, 'Total', NULL)) "
+        "INSERT INTO Patient_Data.tbDOHRptSectionII8 (FromDate, ToDate, RowOrder, OperationType, PhilHealth, "
+        "NonPhilHealth, Total) SELECT ?1, ?3, i.RowOrder, i.OperationType, COALESCE(SUM(o.PhilHealth), 0),"
+        " COALESCE(SUM(o.PhilHealth = 0), 0), COUNT(o.Major)"
+        " FROM items i LEFT JOIN o ON i.Major IS NULL OR o.Major = i.Major GROUP BY i.RowOrder"));
+    return {};
+}
+
+adodb::ResultSet uploadSectionII91(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, false);
+    uploadTopOperations(period, QStringLiteral("tbDOHRptSectionII91"), true);
+    return {};
+}
+
+adodb::ResultSet uploadSectionII92(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, false);
+    uploadTopOperations(period, QStringLiteral("tbDOHRptSectionII92"), false);
+    return {};
+}
+
+adodb::ResultSet uploadHealthAssociatedInf(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, false);
+    period.clear(QStringLiteral("tbDOHRptHealthAssociatedInf"));
+    // Device-associated rates per 1,000 device-days; surgical site infections
+    // per 100 operations; the others and the overall rate per 100 discharges
+    // (newborns included: they are inpatients too).
+    period.run(QStringLiteral(
+                   "WITH i AS (SELECT InfectionType, COUNT(*) AS n FROM Patient_Data.tbInfection"
+                   " WHERE InfectionDate >= ?1 AND InfectionDate < ?2 GROUP BY InfectionType), "
+                   "dd AS (SELECT Device, SUM(PatientCount) AS n FROM Patient_Data.tbDeviceDay"
+                   " WHERE CensusDate >= ?1 AND CensusDate < ?2 GROUP BY Device), "
+                   "ops AS (SELECT COUNT(*) AS n FROM Patient_Data.tbOperation"
+                   " WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
+                   "dis AS (SELECT COUNT(*) AS n FROM Patient_Data.tbAdmission"
+                   " WHERE DischargeDateTime >= ?1 AND DischargeDateTime < ?2), "
+                   "items (RowOrder, InfectionType, Description, Device, DenominatorName, RatePer) AS (VALUES"
+                   " (1, 'VAP', 'Ventilator-associated pneumonia', 'VENTILATOR', 'ventilator days', 1000),"
+                   " (2, 'CLABSI', 'Central line-associated bloodstream infection', 'CENTRAL_LINE',"
+                   " 'central line days', 1000),"
+                   " (3, 'CAUTI', 'Catheter-associated urinary tract infection', 'URINARY_CATHETER',"
+                   " 'urinary catheter days', 1000),"
+                   " (4, 'SSI', 'Surgical site infection', NULL, 'operations', 100),"
+                   " (5, 'OTHER', 'Other health-associated infections', NULL, 'discharges', 100),"
+                   " (6, 'ALL', 'All health-associated infections', NULL, 'discharges', 100)), "
+                   "z AS (SELECT it.*,"
+                   " CASE WHEN it.InfectionType = 'ALL' THEN (SELECT COALESCE(SUM(n), 0) FROM i)"
+                   " ELSE COALESCE((SELECT n FROM i WHERE i.InfectionType = it.InfectionType), 0) END AS Infections,"
+                   " CASE WHEN it.Device IS NOT NULL THEN COALESCE((SELECT n FROM dd WHERE dd.Device = it.Device), 0)"
+                   " WHEN it.InfectionType = 'SSI' THEN (SELECT n FROM ops) ELSE (SELECT n FROM dis) END AS Denominator"
+                   " FROM items it) "
+                   "INSERT INTO Patient_Data.tbDOHRptHealthAssociatedInf (FromDate, ToDate, RowOrder, InfectionType, "
+                   "Description, Infections, Denominator, DenominatorName, RatePer, Rate) "
+                   "SELECT ?1, ?3, RowOrder, InfectionType, Description, Infections, Denominator, DenominatorName,"
+                   " RatePer, %1 FROM z")
+                   .arg(rate(QStringLiteral("Infections"), QStringLiteral("Denominator"), QStringLiteral("RatePer"))));
+    return {};
+}
+
+adodb::ResultSet uploadSurgicalProcedure(ProcedureContext &context, const Arguments &arguments)
+{
+    const UploadPeriod period(context, arguments, false);
+    const QString table = QStringLiteral("tbDOHRptSurgicalProcedure");
+    period.clear(table);
+    // An operation or a surgical site infection without a service counts
+    // under the report setup's surgery service.
+    period.run(QStringLiteral(
+                   "WITH o AS (SELECT COALESCE(ServiceCode, ?6) AS Svc, IsMajor <> 0 AS Major"
+                   " FROM Patient_Data.tbOperation WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
+                   "g AS (SELECT Svc, SUM(Major) AS Major, SUM(NOT Major) AS Minor, COUNT(*) AS Total FROM o GROUP BY Svc), "
+                   "ssi AS (SELECT COALESCE(op.ServiceCode, ?6) AS Svc, COUNT(*) AS n FROM Patient_Data.tbInfection i"
+                   " LEFT JOIN Patient_Data.tbOperation op ON op.OperationID = i.OperationID"
+                   " WHERE i.InfectionType = 'SSI' AND i.InfectionDate >= ?1 AND i.InfectionDate < ?2 GROUP BY 1), "
+                   "codes AS (SELECT Svc FROM g UNION SELECT Svc FROM ssi), "
+                   "z AS (SELECT c.Svc, COALESCE(s.Service, c.Svc) AS Service, COALESCE(g.Major, 0) AS Major,"
+                   " COALESCE(g.Minor, 0) AS Minor, COALESCE(g.Total, 0) AS Total, COALESCE(ssi.n, 0) AS Ssi"
+                   " FROM codes c LEFT JOIN g ON g.Svc = c.Svc LEFT JOIN ssi ON ssi.Svc = c.Svc"
+                   " LEFT JOIN BUILD_FILE.tbCoService s ON s.ServiceCode = c.Svc) "
+                   "INSERT INTO Patient_Data.tbDOHRptSurgicalProcedure (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
+                   "Service, Major, Minor, Total, SurgicalSiteInfections, SurgicalSiteInfectionRate) "
+                   "SELECT ?1, ?3, ROW_NUMBER() OVER (ORDER BY Svc), 'SERVICE', Svc, Service, Major, Minor, Total, Ssi, %1"
+                   " FROM z")
+                   .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100"))));
+    period.run(QStringLiteral(
+                   "WITH z AS (SELECT COALESCE(SUM(Major), 0) AS Major, COALESCE(SUM(Minor), 0) AS Minor,"
+                   " COALESCE(SUM(Total), 0) AS Total, COALESCE(SUM(SurgicalSiteInfections), 0) AS Ssi"
+                   " FROM Patient_Data.tbDOHRptSurgicalProcedure WHERE FromDate = ?1 AND ToDate = ?3) "
+                   "INSERT INTO Patient_Data.tbDOHRptSurgicalProcedure (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
+                   "Service, Major, Minor, Total, SurgicalSiteInfections, SurgicalSiteInfectionRate) "
+                   "SELECT ?1, ?3, 900, 'TOTAL', NULL, 'Total', Major, Minor, Total, Ssi, %1 FROM z")
+                   .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100"))));
+    return {};
+}
+
+} // namespace embedded::patient

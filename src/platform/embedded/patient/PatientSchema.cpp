@@ -1,0 +1,343 @@
+#include "PatientSchema.h"
+
+#include "../Store.h"
+
+// The patient data the upload procedures summarise, the code tables they
+// name codes from, and one report table per section. Date-times are stored
+// as "yyyy-MM-dd HH:mm:ss" and dates as "yyyy-MM-dd", so that a period's
+// rows are one index range and text order is time order.
+namespace embedded::patient {
+
+namespace {
+
+const char *const kPatientTables[] = {
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbPatient (
+        PatientID INTEGER PRIMARY KEY,
+        Sex TEXT NOT NULL CHECK (Sex IN ('M', 'F')),
+        BirthDate TEXT NOT NULL))",
+    // One hospital stay. Discharge date-time and condition are both null while
+    // the patient is still in. StayDays (whole days between the two dates)
+    // bounds how far back a period's stays can start.
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbAdmission (
+        AdmissionID INTEGER PRIMARY KEY,
+        PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
+        AdmissionDateTime TEXT NOT NULL,
+        DischargeDateTime TEXT,
+        ServiceCode TEXT NOT NULL,
+        PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')),
+        DischargeCondition TEXT CHECK (DischargeCondition IN ('R', 'T', 'H', 'A', 'U', 'D')),
+        IsTransferIn BIT NOT NULL DEFAULT 0,
+        FinalDiagnosis TEXT,
+        UnderlyingCause TEXT,
+        IsMaternalDeath BIT NOT NULL DEFAULT 0,
+        StayDays INTEGER GENERATED ALWAYS AS (CAST(julianday(substr(DischargeDateTime, 1, 10))
+                                                  - julianday(substr(AdmissionDateTime, 1, 10)) AS INTEGER)) VIRTUAL,
+        CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime),
+        CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionDate ON tbAdmission (AdmissionDateTime))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionDischarge ON tbAdmission (DischargeDateTime))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionStay ON tbAdmission (StayDays))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionOpen ON tbAdmission (AdmissionDateTime)
+        WHERE DischargeDateTime IS NULL)",
+    // One mother's delivery: twins are one delivery with two births.
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbDelivery (
+        DeliveryID INTEGER PRIMARY KEY,
+        AdmissionID INTEGER NOT NULL REFERENCES tbAdmission (AdmissionID),
+        DeliveryDateTime TEXT NOT NULL,
+        DeliveryType TEXT NOT NULL CHECK (DeliveryType IN ('NSD', 'OVD', 'CS')),
+        LiveBirths INTEGER NOT NULL CHECK (LiveBirths >= 0),
+        FetalDeaths INTEGER NOT NULL DEFAULT 0 CHECK (FetalDeaths >= 0)))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixDeliveryDate ON tbDelivery (DeliveryDateTime))",
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbOutpatientVisit (
+        OutpatientVisitID INTEGER PRIMARY KEY,
+        PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
+        VisitDate TEXT NOT NULL,
+        IsNewPatient BIT NOT NULL,
+        Diagnosis TEXT))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixOutpatientVisitDate ON tbOutpatientVisit (VisitDate))",
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbEmergencyVisit (
+        EmergencyVisitID INTEGER PRIMARY KEY,
+        PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
+        VisitDateTime TEXT NOT NULL,
+        Disposition TEXT NOT NULL
+            CHECK (Disposition IN ('HOME', 'ADMITTED', 'TRANSFERRED', 'HAMA', 'DIED', 'DOA')),
+        Diagnosis TEXT))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixEmergencyVisitDate ON tbEmergencyVisit (VisitDateTime))",
+    // Tests and other services given during an emergency visit.
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbEmergencyService (
+        EmergencyServiceID INTEGER PRIMARY KEY,
+        EmergencyVisitID INTEGER NOT NULL REFERENCES tbEmergencyVisit (EmergencyVisitID),
+        ServiceType TEXT NOT NULL CHECK (ServiceType IN ('TEST', 'OTHER')),
+        ServiceName TEXT NOT NULL,
+        Quantity INTEGER NOT NULL DEFAULT 1 CHECK (Quantity >= 0)))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixEmergencyServiceVisit ON tbEmergencyService (EmergencyVisitID))",
+    // An operation; ServiceCode null means the report setup's surgery service.
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbOperation (
+        OperationID INTEGER PRIMARY KEY,
+        PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
+        AdmissionID INTEGER REFERENCES tbAdmission (AdmissionID),
+        OperationDateTime TEXT NOT NULL,
+        ProcedureCode TEXT NOT NULL,
+        IsMajor BIT NOT NULL,
+        PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')),
+        ServiceCode TEXT))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixOperationDate ON tbOperation (OperationDateTime))",
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbInfection (
+        InfectionID INTEGER PRIMARY KEY,
+        PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
+        InfectionType TEXT NOT NULL CHECK (InfectionType IN ('VAP', 'CLABSI', 'CAUTI', 'SSI', 'OTHER')),
+        InfectionDate TEXT NOT NULL,
+        AdmissionID INTEGER REFERENCES tbAdmission (AdmissionID),
+        OperationID INTEGER REFERENCES tbOperation (OperationID)))",
+    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixInfectionDate ON tbInfection (InfectionDate))",
+    // Patients with the device on each day: the device-days of the rates.
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbDeviceDay (
+        CensusDate TEXT NOT NULL,
+        Device TEXT NOT NULL CHECK (Device IN ('VENTILATOR', 'CENTRAL_LINE', 'URINARY_CATHETER')),
+        PatientCount INTEGER NOT NULL CHECK (PatientCount >= 0),
+        PRIMARY KEY (CensusDate, Device)))",
+    // Laboratory examinations done per day, section and patient kind.
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbLabExamination (
+        ExamDate TEXT NOT NULL,
+        Section TEXT NOT NULL CHECK (Section IN ('HEMATOLOGY', 'CLINICAL_MICROSCOPY', 'CLINICAL_CHEMISTRY',
+                                                 'MICROBIOLOGY', 'BLOOD_BANK', 'OTHERS')),
+        IsInpatient BIT NOT NULL,
+        ExamCount INTEGER NOT NULL CHECK (ExamCount >= 0),
+        PRIMARY KEY (ExamDate, Section, IsInpatient)))",
+    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbBedAllocation (
+        ServiceCode TEXT PRIMARY KEY,
+        AuthorizedBeds INTEGER NOT NULL CHECK (AuthorizedBeds >= 0),
+        ImplementingBeds INTEGER NOT NULL CHECK (ImplementingBeds >= 0)))",
+
+    R"(CREATE TABLE IF NOT EXISTS BUILD_FILE.tbCoICD10Category (
+        CategoryCode TEXT PRIMARY KEY,
+        Title TEXT NOT NULL))",
+    R"(CREATE TABLE IF NOT EXISTS BUILD_FILE.tbCoProcedure (
+        ProcedureCode TEXT PRIMARY KEY,
+        Title TEXT NOT NULL,
+        IsMajor BIT NOT NULL))",
+};
+
+// The ten leading causes share one shape.
+#define VELMORA_TOP_TEN(name)                                                                                       \
+    "CREATE TABLE IF NOT EXISTS Patient_Data." name " ("                                                             \
+    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, ICDCode TEXT NOT NULL, "              \
+    "Title TEXT NOT NULL, Male INTEGER NOT NULL, Female INTEGER NOT NULL, AgeUnder1 INTEGER NOT NULL, "             \
+    "Age1To4 INTEGER NOT NULL, Age5To9 INTEGER NOT NULL, Age10To14 INTEGER NOT NULL, Age15To19 INTEGER NOT NULL, "  \
+    "Age20To44 INTEGER NOT NULL, Age45To64 INTEGER NOT NULL, Age65AndOver INTEGER NOT NULL, "                       \
+    "Total INTEGER NOT NULL, PRIMARY KEY (FromDate, ToDate, RowOrder))"
+
+#define VELMORA_TOP_OPERATIONS(name)                                                                                \
+    "CREATE TABLE IF NOT EXISTS Patient_Data." name " ("                                                             \
+    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, ProcedureCode TEXT NOT NULL, "        \
+    "Title TEXT NOT NULL, Operations INTEGER NOT NULL, PRIMARY KEY (FromDate, ToDate, RowOrder))"
+
+// Service rows of the discharges and ALOS sections: RowType SERVICE, then
+// TOTAL (all but newborns), then NEWBORN.
+#define VELMORA_BY_SERVICE_KEY                                                                                       \
+    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, "                                      \
+    "RowType TEXT NOT NULL CHECK (RowType IN ('SERVICE', 'TOTAL', 'NEWBORN')), ServiceCode TEXT, Service TEXT NOT NULL, "
+
+const char *const kReportTables[] = {
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptSectionI34 (" VELMORA_BY_SERVICE_KEY
+    "AuthorizedBeds INTEGER NOT NULL, ImplementingBeds INTEGER NOT NULL, DaysInPeriod INTEGER NOT NULL, "
+    "ServiceDays INTEGER NOT NULL, BOR REAL, BORImplementing REAL, PRIMARY KEY (FromDate, ToDate, RowOrder))",
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptSectionI9 (FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, "
+    "RowOrder INTEGER NOT NULL, Section TEXT NOT NULL, Inpatient INTEGER NOT NULL, Outpatient INTEGER NOT NULL, "
+    "Total INTEGER NOT NULL, PRIMARY KEY (FromDate, ToDate, RowOrder))",
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptSectionII1 (FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, "
+    "InpatientsAtStart INTEGER NOT NULL, Admissions INTEGER NOT NULL, TransfersIn INTEGER NOT NULL, "
+    "DischargesAlive INTEGER NOT NULL, Deaths INTEGER NOT NULL, InpatientsAtEnd INTEGER NOT NULL, "
+    "AdmittedDischargedSameDay INTEGER NOT NULL, NewbornsBornHere INTEGER NOT NULL, ServiceDays INTEGER NOT NULL, "
+    "DaysInPeriod INTEGER NOT NULL, AuthorizedBeds INTEGER NOT NULL, ImplementingBeds INTEGER NOT NULL, BOR REAL, "
+    "BORImplementing REAL, Discharges INTEGER NOT NULL, TotalLengthOfStay INTEGER NOT NULL, ALOS REAL, "
+    "PRIMARY KEY (FromDate, ToDate))",
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptSectionII21 (" VELMORA_BY_SERVICE_KEY
+    "Patients INTEGER NOT NULL, TotalLengthOfStay INTEGER NOT NULL, NonPhilHealthPay INTEGER NOT NULL, "
+    "NonPhilHealthService INTEGER NOT NULL, PhilHealthPay INTEGER NOT NULL, PhilHealthService INTEGER NOT NULL, "
+    "HMO INTEGER NOT NULL, OWWA INTEGER NOT NULL, RecoveredImproved INTEGER NOT NULL, Transferred INTEGER NOT NULL, "
+    "HomeAgainstAdvice INTEGER NOT NULL, Absconded INTEGER NOT NULL, Unimproved INTEGER NOT NULL, "
+    "DeathsUnder48h INTEGER NOT NULL, Deaths48hOrMore INTEGER NOT NULL, TotalDeaths INTEGER NOT NULL, "
+    "TotalDischarges INTEGER NOT NULL, PRIMARY KEY (FromDate, ToDate, RowOrder))",
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptSectionII22 (" VELMORA_BY_SERVICE_KEY
+    "Discharges INTEGER NOT NULL, TotalLengthOfStay INTEGER NOT NULL, ALOS REAL, "
+    "PRIMARY KEY (FromDate, ToDate, RowOrder))",
+    VELMORA_TOP_TEN("tbDOHRptSectionII3"),
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptDeliveriesAndOutpatientVisits (FromDate TEXT NOT NULL, "
+    "ToDate TEXT NOT NULL, NormalDeliveries INTEGER NOT NULL, OperativeVaginalDeliveries INTEGER NOT NULL, "
+    "CaesareanDeliveries INTEGER NOT NULL, TotalDeliveries INTEGER NOT NULL, LiveBirths INTEGER NOT NULL, "
+    "FetalDeaths INTEGER NOT NULL, CaesareanRate REAL, NewAdult INTEGER NOT NULL, NewPedia INTEGER NOT NULL, "
+    "RevisitAdult INTEGER NOT NULL, RevisitPedia INTEGER NOT NULL, TotalNew INTEGER NOT NULL, "
+    "TotalRevisit INTEGER NOT NULL, TotalAdult INTEGER NOT NULL, TotalPedia INTEGER NOT NULL, "
+    "TotalOutpatientVisits INTEGER NOT NULL, PRIMARY KEY (FromDate, ToDate))",
+    // Four groups of rows: VISITS (total, then each disposition), TEST and
+    // OTHER (services by name), DISEASE (the ten leading diagnoses).
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptERTestingAndOthers (FromDate TEXT NOT NULL, "
+    "ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, RowGroup TEXT NOT NULL CHECK (RowGroup IN ('VISITS', 'TEST', "
+    "'OTHER', 'DISEASE')), Code TEXT, Item TEXT NOT NULL, Adult INTEGER NOT NULL, Pedia INTEGER NOT NULL, "
+    "Total INTEGER NOT NULL, PRIMARY KEY (FromDate, ToDate, RowOrder))",
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptSectionIII (FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, "
+    "InpatientDeaths INTEGER NOT NULL, DeathsUnder48h INTEGER NOT NULL, Deaths48hOrMore INTEGER NOT NULL, "
+    "EmergencyRoomDeaths INTEGER NOT NULL, DeadOnArrival INTEGER NOT NULL, FetalDeaths INTEGER NOT NULL, "
+    "NeonatalDeaths INTEGER NOT NULL, MaternalDeaths INTEGER NOT NULL, NewbornDeaths INTEGER NOT NULL, "
+    "Discharges INTEGER NOT NULL, ObstetricDischarges INTEGER NOT NULL, NewbornDischarges INTEGER NOT NULL, "
+    "GrossDeathRate REAL, NetDeathRate REAL, MaternalDeathRate REAL, NewbornDeathRate REAL, "
+    "PRIMARY KEY (FromDate, ToDate))",
+    VELMORA_TOP_TEN("tbDOHRptSectionII7"),
+    // Rows MAJOR, MINOR, TOTAL.
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptSectionII8 (FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, "
+    "RowOrder INTEGER NOT NULL, OperationType TEXT NOT NULL, PhilHealth INTEGER NOT NULL, "
+    "NonPhilHealth INTEGER NOT NULL, Total INTEGER NOT NULL, PRIMARY KEY (FromDate, ToDate, RowOrder))",
+    VELMORA_TOP_OPERATIONS("tbDOHRptSectionII91"),
+    VELMORA_TOP_OPERATIONS("tbDOHRptSectionII92"),
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptHealthAssociatedInf (FromDate TEXT NOT NULL, "
+    "ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, InfectionType TEXT NOT NULL, Description TEXT NOT NULL, "
+    "Infections INTEGER NOT NULL, Denominator INTEGER NOT NULL, DenominatorName TEXT NOT NULL, "
+    "RatePer INTEGER NOT NULL, Rate REAL, PRIMARY KEY (FromDate, ToDate, RowOrder))",
+    "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptSurgicalProcedure (FromDate TEXT NOT NULL, "
+    "ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, RowType TEXT NOT NULL CHECK (RowType IN ('SERVICE', 'TOTAL')), "
+    "ServiceCode TEXT, Service TEXT NOT NULL, Major INTEGER NOT NULL, Minor INTEGER NOT NULL, Total INTEGER NOT NULL, "
+    "SurgicalSiteInfections INTEGER NOT NULL, SurgicalSiteInfectionRate REAL, "
+    "PRIMARY KEY (FromDate, ToDate, RowOrder))",
+    VELMORA_TOP_TEN("tbDOHRptSectionIII114"),
+    VELMORA_TOP_TEN("tbDOHRptSectionII103"),
+};
+
+#undef VELMORA_TOP_TEN
+#undef VELMORA_TOP_OPERATIONS
+#undef VELMORA_BY_SERVICE_KEY
+
+// The common causes of admission, death and consultation in the country,
+// by ICD-10 three-character category.
+const char *const kCategories[][2] = {
+    {"A01", "Typhoid and paratyphoid fevers"},
+    {"A09", "Other gastroenteritis and colitis of infectious and unspecified origin"},
+    {"A15", "Respiratory tuberculosis, bacteriologically and histologically confirmed"},
+    {"A16", "Respiratory tuberculosis, not confirmed bacteriologically or histologically"},
+    {"A27", "Leptospirosis"},
+    {"A41", "Other sepsis"},
+    {"A90", "Dengue fever [classical dengue]"},
+    {"A91", "Dengue haemorrhagic fever"},
+    {"B05", "Measles"},
+    {"B34", "Viral infection of unspecified site"},
+    {"C34", "Malignant neoplasm of bronchus and lung"},
+    {"C50", "Malignant neoplasm of breast"},
+    {"D25", "Leiomyoma of uterus"},
+    {"E11", "Type 2 diabetes mellitus"},
+    {"E86", "Volume depletion"},
+    {"I10", "Essential (primary) hypertension"},
+    {"I21", "Acute myocardial infarction"},
+    {"I50", "Heart failure"},
+    {"I61", "Intracerebral haemorrhage"},
+    {"I63", "Cerebral infarction"},
+    {"J06", "Acute upper respiratory infections of multiple and unspecified sites"},
+    {"J18", "Pneumonia, organism unspecified"},
+    {"J20", "Acute bronchitis"},
+    {"J44", "Other chronic obstructive pulmonary disease"},
+    {"J45", "Asthma"},
+    {"K29", "Gastritis and duodenitis"},
+    {"K35", "Acute appendicitis"},
+    {"K40", "Inguinal hernia"},
+    {"K80", "Cholelithiasis"},
+    {"K92", "Other diseases of digestive system"},
+    {"L03", "Cellulitis"},
+    {"N18", "Chronic kidney disease"},
+    {"N39", "Other disorders of urinary system"},
+    {"N40", "Hyperplasia of prostate"},
+    {"O03", "Spontaneous abortion"},
+    {"O14", "Gestational [pregnancy-induced] hypertension with significant proteinuria"},
+    {"O72", "Postpartum haemorrhage"},
+    {"O80", "Single spontaneous delivery"},
+    {"O81", "Single delivery by forceps and vacuum extractor"},
+    {"O82", "Single delivery by caesarean section"},
+    {"O84", "Multiple delivery"},
+    {"P07", "Disorders related to short gestation and low birth weight, not elsewhere classified"},
+    {"P21", "Birth asphyxia"},
+    {"P22", "Respiratory distress of newborn"},
+    {"P36", "Bacterial sepsis of newborn"},
+    {"P59", "Neonatal jaundice from other and unspecified causes"},
+    {"R10", "Abdominal and pelvic pain"},
+    {"R50", "Fever of other and unknown origin"},
+    {"S01", "Open wound of head"},
+    {"S06", "Intracranial injury"},
+    {"S52", "Fracture of forearm"},
+    {"S61", "Open wound of wrist and hand"},
+    {"S72", "Fracture of femur"},
+    {"T14", "Injury of unspecified body region"},
+    {"W54", "Bitten or struck by dog"},
+    {"Z00", "General examination and investigation of persons without complaint and reported diagnosis"},
+    {"Z34", "Supervision of normal pregnancy"},
+    {"Z38", "Liveborn infants according to place of birth"},
+};
+
+// Procedures the demo hospital performs, with ICD-9-CM procedure codes.
+struct ProcedureCode
+{
+    const char *code;
+    const char *title;
+    bool major;
+};
+const ProcedureCode kProcedures[] = {
+    {"74.1", "Low cervical caesarean section", true},
+    {"47.09", "Appendectomy", true},
+    {"51.23", "Laparoscopic cholecystectomy", true},
+    {"51.22", "Open cholecystectomy", true},
+    {"53.00", "Unilateral repair of inguinal hernia", true},
+    {"68.49", "Total abdominal hysterectomy", true},
+    {"66.39", "Bilateral tubal ligation", true},
+    {"65.29", "Ovarian cystectomy", true},
+    {"79.35", "Open reduction of femur fracture with internal fixation", true},
+    {"79.32", "Open reduction of forearm fracture with internal fixation", true},
+    {"81.54", "Total knee replacement", true},
+    {"60.29", "Transurethral prostatectomy", true},
+    {"28.3", "Tonsillectomy with adenoidectomy", true},
+    {"13.41", "Phacoemulsification of cataract", true},
+    {"85.41", "Unilateral simple mastectomy", true},
+    {"45.73", "Right hemicolectomy", true},
+    {"86.59", "Suture of skin and subcutaneous tissue", false},
+    {"86.04", "Incision and drainage of skin", false},
+    {"86.22", "Excisional debridement of wound", false},
+    {"69.09", "Dilation and curettage of uterus", false},
+    {"69.52", "Aspiration curettage following delivery or abortion", false},
+    {"73.6", "Episiotomy", false},
+    {"64.0", "Circumcision", false},
+    {"86.3", "Local excision of lesion of skin", false},
+    {"79.01", "Closed reduction of humerus fracture", false},
+    {"21.01", "Control of epistaxis by anterior packing", false},
+    {"98.11", "Removal of foreign body from ear", false},
+    {"57.94", "Insertion of indwelling urinary catheter", false},
+};
+
+} // namespace
+
+void createTables(const QSqlDatabase &db)
+{
+    for (const char *ddl : kPatientTables)
+        sql::exec(db, QString::fromUtf8(ddl));
+    for (const char *ddl : kReportTables)
+        sql::exec(db, QString::fromUtf8(ddl));
+
+    QSqlQuery count = sql::exec(db, QStringLiteral("SELECT COUNT(*) FROM BUILD_FILE.tbCoICD10Category"));
+    if (count.next() && count.value(0).toLongLong() == 0) {
+        QSqlQuery insert = sql::prepare(
+            db, QStringLiteral("INSERT INTO BUILD_FILE.tbCoICD10Category (CategoryCode, Title) VALUES (?, ?)"));
+        for (const auto &category : kCategories) {
+            insert.bindValue(0, QString::fromUtf8(category[0]));
+            insert.bindValue(1, QString::fromUtf8(category[1]));
+            sql::exec(insert);
+        }
+    }
+    QSqlQuery procedures = sql::exec(db, QStringLiteral("SELECT COUNT(*) FROM BUILD_FILE.tbCoProcedure"));
+    if (procedures.next() && procedures.value(0).toLongLong() == 0) {
+        QSqlQuery insert = sql::prepare(
+            db, QStringLiteral("INSERT INTO BUILD_FILE.tbCoProcedure (ProcedureCode, Title, IsMajor) VALUES (?, ?, ?)"));
+        for (const ProcedureCode &p : kProcedures) {
+            insert.bindValue(0, QString::fromUtf8(p.code));
+            insert.bindValue(1, QString::fromUtf8(p.title));
+            insert.bindValue(2, p.major ? 1 : 0);
+            sql::exec(insert);
+        }
+    }
+}
+
+} // namespace embedded::patient

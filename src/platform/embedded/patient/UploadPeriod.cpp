@@ -1,0 +1,126 @@
+#include "UploadPeriod.h"
+
+#include "com/Runtime.h"
+
+#include <QRegularExpression>
+
+namespace embedded::patient {
+
+namespace {
+
+using adodb::BackendError;
+
+// The highest "?N" a statement uses: SQLite wants exactly that many values.
+int highestPlaceholder(const QString &statement)
+{
+    static const QRegularExpression numbered(QStringLiteral("\\?([0-9]+)"));
+    int highest = 0;
+    for (const QRegularExpressionMatch &m : numbered.globalMatch(statement))
+        highest = std::max(highest, m.captured(1).toInt());
+    return highest;
+}
+
+QString shown(const QDate &date)
+{
+    return com::Format(date, QStringLiteral("mm/dd/yyyy"));
+}
+
+} // namespace
+
+UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arguments, bool takesOption)
+    : m_db(context.db)
+    , m_from(arguments.date(0))
+    , m_to(arguments.date(1))
+{
+    if (m_to < m_from)
+        throw BackendError(QStringLiteral("The last date of the period (%1) is before its first date (%2).")
+                               .arg(shown(m_to), shown(m_from)),
+                           50000);
+    // Only one option exists: 2, summarise the period's own records.
+    if (takesOption && arguments.count() > 2) {
+        const qint64 option = arguments.integer(2);
+        if (option != 2)
+            throw BackendError(QStringLiteral("The upload option %1 is not supported; the only option is 2.")
+                                   .arg(option),
+                               50000);
+    }
+    QSqlQuery setup = sql::exec(m_db, QStringLiteral("SELECT PediaAge, NewbornCode, SurgeryCode "
+                                                     "FROM Patient_Data.tbMedNewDOHReportSetup"));
+    if (!setup.next())
+        throw BackendError(QStringLiteral("No DOH report setup exists: save the report setup (paediatric age, "
+                                          "newborn and surgery service codes) before generating the reports."),
+                           50000);
+    m_pediaAge = setup.value(0).toInt();
+    m_newbornCode = setup.value(1).toString();
+    m_surgeryCode = setup.value(2).toString();
+}
+
+void UploadPeriod::clear(const QString &table) const
+{
+    run(QStringLiteral("DELETE FROM Patient_Data.%1 WHERE FromDate = ?1 AND ToDate = ?3").arg(table));
+}
+
+void UploadPeriod::run(const QString &statement) const
+{
+    const int count = highestPlaceholder(statement);
+    if (count >= 8 && !m_stayCutoff.isValid()) {
+        // The longest stay on record bounds how early an admission still in
+        // the hospital during the period can be; open stays are found apart.
+        QSqlQuery longest = sql::exec(m_db, QStringLiteral("SELECT MAX(StayDays) FROM Patient_Data.tbAdmission"));
+        const qint64 days = longest.next() ? longest.value(0).toLongLong() : 0;
+        m_stayCutoff = m_from.addDays(-std::max<qint64>(days, 0));
+    }
+    const QVariantList values = {
+        sql::storedDate(m_from), sql::storedDate(m_to.addDays(1)), sql::storedDate(m_to),
+        m_pediaAge, m_newbornCode, m_surgeryCode,
+        m_from.daysTo(m_to) + 1, m_stayCutoff.isValid() ? sql::storedDate(m_stayCutoff) : QString(),
+    };
+    QSqlQuery query = sql::prepare(m_db, statement);
+    for (int i = 0; i < count; ++i)
+        query.bindValue(i, values.value(i));
+    sql::exec(query);
+}
+
+namespace fragment {
+
+QString age(const QString &eventColumn, const QString &birthColumn)
+{
+    return QStringLiteral("(CAST(substr(%1, 1, 4) AS INTEGER) - CAST(substr(%2, 1, 4) AS INTEGER) "
+                          "- (substr(%1, 6, 5) < substr(%2, 6, 5)))")
+        .arg(eventColumn, birthColumn);
+}
+
+QString rate(const QString &numerator, const QString &denominator, const QString &per)
+{
+    return QStringLiteral("CASE WHEN (%2) = 0 THEN NULL ELSE ROUND((%1) * (%3) * 1.0 / (%2), 2) END")
+        .arg(numerator, denominator, per);
+}
+
+QString category(const QString &diagnosisColumn)
+{
+    return QStringLiteral("upper(substr(replace(trim(%1), '.', ''), 1, 3))").arg(diagnosisColumn);
+}
+
+QString censusCtes()
+{
+    return QStringLiteral(
+        "stays AS ("
+        " SELECT a.AdmissionID, a.PatientID, a.ServiceCode, a.DischargeCondition, a.IsTransferIn,"
+        " substr(a.AdmissionDateTime, 1, 10) AS AdmDate, substr(a.DischargeDateTime, 1, 10) AS DisDate"
+        " FROM Patient_Data.tbAdmission a"
+        " WHERE a.AdmissionDateTime >= ?8 AND a.AdmissionDateTime < ?2"
+        " AND (a.DischargeDateTime IS NULL OR a.DischargeDateTime >= ?1)"
+        " UNION ALL"
+        " SELECT a.AdmissionID, a.PatientID, a.ServiceCode, a.DischargeCondition, a.IsTransferIn,"
+        " substr(a.AdmissionDateTime, 1, 10), NULL"
+        " FROM Patient_Data.tbAdmission a"
+        " WHERE a.DischargeDateTime IS NULL AND a.AdmissionDateTime < ?8), "
+        "census AS ("
+        " SELECT s.*, MAX(0, CAST(julianday(MIN(COALESCE(s.DisDate, ?2), ?2)) - julianday(MAX(s.AdmDate, ?1))"
+        " AS INTEGER)) + CASE WHEN s.AdmDate = s.DisDate AND s.AdmDate >= ?1 THEN 1 ELSE 0 END AS ServiceDays"
+        " FROM stays s)");
+}
+
+} // namespace fragment
+
+} // namespace embedded::patient

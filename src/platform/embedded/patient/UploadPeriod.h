@@ -1,0 +1,60 @@
+#pragma once
+
+#include "../Procedures.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace embedded::patient {
+
+// One upload call: the period, the report setup, and the numbered values its
+// statements bind. Every statement of an upload names its values by number:
+//   ?1 first date ("yyyy-MM-dd", also the FromDate key)
+//   ?2 the day after the last date (the exclusive end of date-time ranges)
+//   ?3 last date (the ToDate key)
+//   ?4 PediaAge   ?5 NewbornCode   ?6 SurgeryCode
+//   ?7 days in the period
+//   ?8 the earliest admission date a stay overlapping the period can have
+class UploadPeriod
+{
+public:
+    // Reads the dates (and the option, when the procedure takes one) and the
+    // report setup; fails, changing nothing, on reversed dates, an option
+    // other than 2 or a missing setup.
+    UploadPeriod(const ProcedureContext &context, const Arguments &arguments, bool takesOption);
+
+    // Deletes the report table's rows for this period, so that the rows the
+    // upload then inserts replace them.
+    void clear(const QString &table) const;
+    // Runs a statement with the numbered values above.
+    void run(const QString &statement) const;
+
+    const QDate &from() const { return m_from; }
+    const QDate &to() const { return m_to; }
+
+private:
+    QSqlDatabase m_db;
+    QDate m_from;
+    QDate m_to;
+    int m_pediaAge = 0;
+    QString m_newbornCode;
+    QString m_surgeryCode;
+    mutable QDate m_stayCutoff; // found on first use
+};
+
+// SQL fragments shared by the uploads.
+namespace fragment {
+// Age in whole years at an event, both texts starting "yyyy-MM-dd".
+QString age(const QString &eventColumn, const QString &birthColumn);
+// A rate rounded to two decimals; null when the denominator is zero.
+QString rate(const QString &numerator, const QString &denominator, const QString &per);
+// The ICD-10 three-character category of a diagnosis code ("J18.9" -> "J18").
+QString category(const QString &diagnosisColumn);
+// Common table expressions "stays" and "census": every admission overlapping
+// the period with its service days in it (patients present at each midnight
+// plus same-day stays), found by interval arithmetic on two index ranges.
+QString censusCtes();
+} // namespace fragment
+
+} // namespace embedded::patient

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QList>
+#include <QMarginsF>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace reportengine {
+
+// A report file as read: its layout, parameter fields, tables, queries and
+// embedded subreports. Lengths are in points (1/72 inch). Nothing here holds
+// data or state of a run; see Report for that.
+
+enum class SectionKind { ReportHeader, PageHeader, GroupHeader, Detail, GroupFooter, ReportFooter, PageFooter };
+enum class ElementKind { Text, Field, Parameter, SummaryProperty, Formula, Special, Line, Box, Subreport };
+enum class FormulaKind { Sum, Count, Ratio };
+enum class FormulaScope { Group, Report };
+enum class SpecialKind { PageNOfM, PageNumber, TotalPages, PrintDate };
+enum class ParameterType { Text, Number, Date };
+enum class Align { Left, Center, Right };
+
+struct FontDef
+{
+    QString family;
+    double sizePt = 9;
+    bool bold = false;
+    bool italic = false;
+    bool operator==(const FontDef &) const = default;
+};
+
+struct ElementDef
+{
+    ElementKind kind = ElementKind::Text;
+    QRectF rect;          // within its section
+    QString text;         // Text: the text, where "{?Name}" shows a parameter's value
+    QString name;         // field column, parameter, summary property or subreport name
+    QString query;        // Field: the query it reads (empty: the report's data query)
+    FormulaKind formula = FormulaKind::Sum;
+    QString divisor;      // Ratio: the column summed below the line
+    double scale = 1;     // Ratio: multiplier (100 gives a percentage)
+    FormulaScope scope = FormulaScope::Report;
+    int groupLevel = 0;   // Group scope: 1-based group; 0 = the section's own group
+    SpecialKind special = SpecialKind::PageNOfM;
+    QString numberFormat; // "#,##0", "0.00", "0.0%"
+    QString dateFormat;   // Qt date pattern, e.g. "MM/dd/yyyy"
+    FontDef font;
+    Align align = Align::Left;
+    bool canGrow = false;
+    int column = 0;       // > 0: the grid column (1-based) this element fills in exports
+    int span = 1;         // grid columns it covers
+    double penWidth = 0.5;
+    int line = 0;         // where it stands in the file
+};
+
+struct SectionDef
+{
+    SectionKind kind = SectionKind::Detail;
+    int group = 0; // group sections: 1-based group
+    double height = 0;
+    QList<ElementDef> elements;
+};
+
+struct GroupDef
+{
+    QString field;
+    bool keepTogether = false;
+    bool repeatHeader = false; // repeat the group header on a new page
+};
+
+struct ParameterDef
+{
+    QString name;
+    ParameterType type = ParameterType::Text;
+    QString prompt;
+    std::optional<QString> defaultValue;
+};
+
+struct TableDef
+{
+    QString alias;
+    QString location; // database.owner.table
+};
+
+struct QueryDef
+{
+    QString name;
+    QString sql; // "{alias}" names a table, "{?Name}" a parameter
+    int line = 0;
+};
+
+struct ReportDef
+{
+    QString filePath; // the file it was read from
+    QString name;     // the report's own name (a subreport's name)
+    QString title, subject, author, comments;
+    QSizeF pageSize = QSizeF(612, 792); // portrait width x height
+    bool landscape = false;
+    QMarginsF margins = QMarginsF(36, 36, 36, 36);
+    FontDef font;     // the default font of elements
+    QList<ParameterDef> parameters;
+    QList<TableDef> tables;
+    QList<QueryDef> queries;
+    QString dataQuery; // the query whose rows feed the detail section
+    QList<GroupDef> groups;
+    QList<SectionDef> sections;
+    QList<std::shared_ptr<ReportDef>> subreports;
+
+    QSizeF paperSize() const { return landscape ? pageSize.transposed() : pageSize; }
+    const QueryDef *findQuery(const QString &name) const;
+    QList<const SectionDef *> sectionsOf(SectionKind kind, int group = 0) const;
+};
+
+// Reads a report file. A missing or unreadable file, malformed XML or an
+// unknown element fails with a ComError naming the file, line and column.
+std::shared_ptr<ReportDef> readReportFile(const QString &path);
+// The same from text in memory; path names it in errors.
+std::shared_ptr<ReportDef> readReportText(const QByteArray &text, const QString &path);
+
+} // namespace reportengine

@@ -1,0 +1,729 @@
+#include "XlsExporter.h"
+
+#include "CompoundFile.h"
+#include "LittleEndian.h"
+
+#include "com/ComError.h"
+
+#include <QHash>
+#include <QIODevice>
+
+#include <algorithm>
+#include <cmath>
+
+namespace reportexport {
+
+namespace {
+
+// Record numbers of the BIFF8 records we write.
+enum Record : unsigned {
+    kBof = 0x0809,
+    kEof = 0x000A,
+    kCodePage = 0x0042,
+    kWindow1 = 0x003D,
+    kDateMode = 0x0022,
+    kFont = 0x0031,
+    kFormat = 0x041E,
+    kXf = 0x00E0,
+    kStyle = 0x0293,
+    kBoundSheet = 0x0085,
+    kSst = 0x00FC,
+    kContinue = 0x003C,
+    kExtSst = 0x00FF,
+    kLeftMargin = 0x0026,
+    kRightMargin = 0x0027,
+    kTopMargin = 0x0028,
+    kBottomMargin = 0x0029,
+    kSetup = 0x00A1,
+    kColInfo = 0x007D,
+    kDimensions = 0x0200,
+    kRow = 0x0208,
+    kLabelSst = 0x00FD,
+    kNumber = 0x0203,
+    kBlank = 0x0201,
+    kWindow2 = 0x023E,
+    kMergedCells = 0x00E5,
+};
+
+constexpr qsizetype kMaxRecordData = 8224; // a record's data never exceeds this
+constexpr int kMaxRows = 65536;
+constexpr int kMaxColumns = 256;
+constexpr int kDefaultFontTwips = 200; // 10 pt
+constexpr int kFirstCellXf = 15;       // XFs 0-14 are the built-in style XFs
+constexpr int kFirstCustomFormat = 164;
+
+void record(QByteArray &out, unsigned type, const QByteArray &data)
+{
+    le::u16(out, type);
+    le::u16(out, unsigned(data.size()));
+    out.append(data);
+}
+
+enum class Align { General = 0, Left = 1, Center = 2, Right = 3 };
+
+struct Font
+{
+    bool bold = false;
+    int heightTwips = kDefaultFontTwips;
+    bool operator==(const Font &) const = default;
+};
+
+struct Style
+{
+    int font = 0; // font index as XFs count them (4 is skipped)
+    int format = 0;
+    Align align = Align::General;
+    bool operator==(const Style &) const = default;
+};
+
+size_t qHash(const Style &s, size_t seed = 0)
+{
+    return ::qHash(s.font * 1000003 + s.format * 8 + int(s.align), seed);
+}
+
+struct Cell
+{
+    enum class Kind { Text, Number, Blank } kind = Kind::Blank;
+    int column = 0;
+    int xf = kFirstCellXf;
+    quint32 sst = 0;
+    double number = 0;
+};
+
+struct Row
+{
+    QList<Cell> cells;
+    int heightTwips = 0; // 0: the default height
+};
+
+struct Merge
+{
+    int firstRow, lastRow, firstColumn, lastColumn;
+};
+
+// The sheet in the shape the records need: fonts, number formats and cell
+// XFs collected while the report's blocks are laid out row by row.
+class SheetBuilder
+{
+public:
+    explicit SheetBuilder(const ExportDocument &document);
+
+    QList<Font> fonts{Font{}, Font{}, Font{}, Font{}};
+    QList<std::pair<int, QString>> customFormats;
+    QList<Style> xfs;
+    QList<QString> strings;
+    quint32 stringReferences = 0;
+    QList<Row> rows;
+    QList<Merge> merges;
+    QList<double> columnWidthsPt;
+    int columnCount = 1;
+
+private:
+    int fontIndex(bool bold, double sizePt);
+    int formatIndex(const QString &numberFormat);
+    int xfIndex(const Style &style);
+    quint32 stringIndex(const QString &text);
+    void addCell(Row &row, int column, const ExportCell &cell, bool bold, int span);
+    Row &newRow();
+
+    QHash<QString, int> m_formats;
+    QHash<Style, int> m_xfs;
+    QHash<QString, quint32> m_strings;
+};
+
+int tableColumns(const ExportTable &table)
+{
+    int columns = int(table.columnWidthsPt.size());
+    auto count = [&](const QList<ExportRow> &rows) {
+        for (const ExportRow &row : rows) {
+            int n = 0;
+            for (const ExportCell &cell : row.cells)
+                n += std::max(1, cell.columnSpan);
+            columns = std::max(columns, n);
+        }
+    };
+    count(table.headerRows);
+    count(table.rows);
+    return columns;
+}
+
+SheetBuilder::SheetBuilder(const ExportDocument &document)
+{
+    for (const auto &block : document.blocks) {
+        if (const auto *table = std::get_if<ExportTable>(&block)) {
+            columnCount = std::max(columnCount, tableColumns(*table));
+            for (qsizetype i = 0; i < table->columnWidthsPt.size(); ++i) {
+                if (columnWidthsPt.size() <= i)
+                    columnWidthsPt.append(0);
+                columnWidthsPt[i] = std::max(columnWidthsPt[i], table->columnWidthsPt[i]);
+            }
+        }
+    }
+    columnCount = std::min(columnCount, kMaxColumns);
+
+    for (const auto &block : document.blocks) {
+        if (const auto *paragraph = std::get_if<ExportParagraph>(&block)) {
+            // A header line spans the report's width so that a centred
+            // title sits over the table, as on the printed page.
+            Row &row = newRow();
+            const int font = fontIndex(paragraph->bold, paragraph->fontSizePt);
+            if (paragraph->fontSizePt > 10.5)
+                row.heightTwips = int(std::lround(paragraph->fontSizePt * 20 * 1.3));
+            const Align align = paragraph->align == ExportParagraph::Align::Center ? Align::Center
+                                : paragraph->align == ExportParagraph::Align::Right
+                                    ? Align::Right
+                                    : Align::Left;
+            if (paragraph->text.isEmpty())
+                continue;
+            Cell cell;
+            cell.kind = Cell::Kind::Text;
+            cell.xf = xfIndex(Style{font, 0, align});
+            cell.sst = stringIndex(paragraph->text);
+            row.cells.append(cell);
+            if (columnCount > 1) {
+                const int r = int(rows.size()) - 1;
+                merges.append(Merge{r, r, 0, columnCount - 1});
+                for (int c = 1; c < columnCount; ++c) {
+                    Cell blank;
+                    blank.column = c;
+                    blank.xf = cell.xf;
+                    row.cells.append(blank);
+                }
+            }
+        } else {
+            const auto &table = std::get<ExportTable>(block);
+            auto addRows = [&](const QList<ExportRow> &source, bool header) {
+                for (const ExportRow &line : source) {
+                    Row &row = newRow();
+                    int column = 0;
+                    for (const ExportCell &cell : line.cells) {
+                        const int span = std::max(1, cell.columnSpan);
+                        if (column >= kMaxColumns)
+                            break;
+                        addCell(row, column, cell, header || cell.bold, span);
+                        column += span;
+                    }
+                }
+            };
+            addRows(table.headerRows, true);
+            addRows(table.rows, false);
+        }
+    }
+}
+
+Row &SheetBuilder::newRow()
+{
+    if (rows.size() >= kMaxRows)
+        throw com::ComError(com::errors::InvalidProcedureCall,
+                            QStringLiteral("The report has more than %1 lines, more than an "
+                                           "Excel 97-2003 worksheet holds.")
+                                .arg(kMaxRows));
+    rows.append(Row{});
+    return rows.last();
+}
+
+void SheetBuilder::addCell(Row &row, int column, const ExportCell &source, bool bold, int span)
+{
+    span = std::min(span, kMaxColumns - column);
+    Cell cell;
+    cell.column = column;
+    Style style{fontIndex(bold, 10), 0, span > 1 ? Align::Center : Align::General};
+    if (source.isNumber()) {
+        cell.number = std::get<double>(source.value);
+        cell.kind = std::isfinite(cell.number) ? Cell::Kind::Number : Cell::Kind::Blank;
+        style.format = formatIndex(source.numberFormat);
+    } else {
+        QString text = std::get<QString>(source.value);
+        if (!text.isEmpty()) {
+            if (text.size() > kXlsMaxCellText) {
+                qsizetype keep = kXlsMaxCellText - kXlsCutNote.size();
+                if (text.at(keep - 1).isHighSurrogate())
+                    --keep; // never leave half a character
+                text = text.left(keep) + kXlsCutNote;
+            }
+            cell.kind = Cell::Kind::Text;
+            cell.sst = stringIndex(text);
+        }
+    }
+    cell.xf = xfIndex(style);
+    row.cells.append(cell);
+    if (span > 1) {
+        const int r = int(rows.size()) - 1;
+        merges.append(Merge{r, r, column, column + span - 1});
+        for (int c = column + 1; c < column + span; ++c) {
+            Cell blank;
+            blank.column = c;
+            blank.xf = cell.xf;
+            row.cells.append(blank);
+        }
+    }
+}
+
+int SheetBuilder::fontIndex(bool bold, double sizePt)
+{
+    const Font font{bold, int(std::lround(std::clamp(sizePt, 1.0, 409.0) * 20))};
+    qsizetype at = fonts.indexOf(font);
+    if (at < 0) {
+        fonts.append(font);
+        at = fonts.size() - 1;
+    }
+    return at < 4 ? int(at) : int(at) + 1; // font index 4 does not exist
+}
+
+int SheetBuilder::formatIndex(const QString &numberFormat)
+{
+    // Formats Excel knows by number need no FORMAT record.
+    static const QHash<QString, int> builtIn{
+        {QStringLiteral("0"), 1},      {QStringLiteral("0.00"), 2},
+        {QStringLiteral("#,##0"), 3},  {QStringLiteral("#,##0.00"), 4},
+        {QStringLiteral("0%"), 9},     {QStringLiteral("0.00%"), 10},
+        {QStringLiteral("General"), 0}};
+    if (numberFormat.isEmpty())
+        return 0;
+    if (const auto it = builtIn.constFind(numberFormat); it != builtIn.cend())
+        return *it;
+    if (const auto it = m_formats.constFind(numberFormat); it != m_formats.cend())
+        return *it;
+    const int id = kFirstCustomFormat + int(customFormats.size());
+    customFormats.append({id, numberFormat});
+    m_formats.insert(numberFormat, id);
+    return id;
+}
+
+int SheetBuilder::xfIndex(const Style &style)
+{
+    if (style == Style{})
+        return kFirstCellXf;
+    if (const auto it = m_xfs.constFind(style); it != m_xfs.cend())
+        return *it;
+    const int index = kFirstCellXf + 1 + int(xfs.size());
+    xfs.append(style);
+    m_xfs.insert(style, index);
+    return index;
+}
+
+quint32 SheetBuilder::stringIndex(const QString &text)
+{
+    ++stringReferences;
+    const auto it = m_strings.constFind(text);
+    if (it != m_strings.cend())
+        return *it;
+    const auto index = quint32(strings.size());
+    strings.append(text);
+    m_strings.insert(text, index);
+    return index;
+}
+
+bool fitsLatin1(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 256; });
+}
+
+// Characters of a string in BIFF8's two encodings: one byte each when every
+// character is below 256 (the high-byte flag clear), else UTF-16LE.
+void appendChars(QByteArray &out, const QString &text, qsizetype from, qsizetype count,
+                 bool wide)
+{
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (wide)
+            le::u16(out, c);
+        else
+            out.append(char(c));
+    }
+}
+
+// ShortXLUnicodeString: 8-bit length, high-byte flag, characters.
+void appendShortString(QByteArray &out, const QString &text)
+{
+    const bool wide = !fitsLatin1(text);
+    le::u8(out, unsigned(text.size()));
+    le::u8(out, wide ? 1 : 0);
+    appendChars(out, text, 0, text.size(), wide);
+}
+
+// XLUnicodeString: 16-bit length, high-byte flag, characters.
+void appendString(QByteArray &out, const QString &text)
+{
+    const bool wide = !fitsLatin1(text);
+    le::u16(out, unsigned(text.size()));
+    le::u8(out, wide ? 1 : 0);
+    appendChars(out, text, 0, text.size(), wide);
+}
+
+// XF: font, number format, protection/type/parent, alignment, the "used
+// attribute" flags, no borders, no fill (pattern colours 64/65 = automatic).
+QByteArray xfData(int font, int format, unsigned typeFlags, Align align, unsigned usedFlags)
+{
+    QByteArray d;
+    le::u16(d, unsigned(font));
+    le::u16(d, unsigned(format));
+    le::u16(d, typeFlags);
+    le::u8(d, unsigned(align) | 0x20); // vertical alignment: bottom
+    le::u8(d, 0);                      // no rotation
+    le::u16(d, usedFlags);
+    le::u32(d, 0);
+    le::u32(d, 0);
+    le::u16(d, 64 | (65 << 7));
+    return d;
+}
+
+// SST: every distinct text once, split into CONTINUE records at the record
+// size limit. A string's length and flags never split; its characters may,
+// but never inside a character, and the continuation restarts with the
+// high-byte flag. Bucket positions for EXTSST are noted on the way.
+void appendSst(QByteArray &out, const SheetBuilder &sheet, int perBucket,
+               QList<std::pair<quint32, unsigned>> &buckets)
+{
+    qsizetype recordStart = out.size();
+    auto startRecord = [&](unsigned type) {
+        recordStart = out.size();
+        le::u16(out, type);
+        le::u16(out, 0);
+    };
+    auto finishRecord = [&] {
+        le::put16(out, recordStart + 2, unsigned(out.size() - recordStart - 4));
+    };
+    auto room = [&] { return kMaxRecordData - (out.size() - recordStart - 4); };
+
+    startRecord(kSst);
+    le::u32(out, sheet.stringReferences);
+    le::u32(out, quint32(sheet.strings.size()));
+    for (qsizetype i = 0; i < sheet.strings.size(); ++i) {
+        const QString &text = sheet.strings.at(i);
+        const bool wide = !fitsLatin1(text);
+        const int charSize = wide ? 2 : 1;
+        if (room() < 3 + (text.isEmpty() ? 0 : charSize)) {
+            finishRecord();
+            startRecord(kContinue);
+        }
+        if (i % perBucket == 0)
+            buckets.append({quint32(out.size()), unsigned(out.size() - recordStart)});
+        le::u16(out, unsigned(text.size()));
+        le::u8(out, wide ? 1 : 0);
+        qsizetype done = 0;
+        while (done < text.size()) {
+            qsizetype n = std::min<qsizetype>(text.size() - done, room() / charSize);
+            // Keep a surrogate pair together: readers decode each part alone.
+            if (n > 1 && done + n < text.size() && text.at(done + n - 1).isHighSurrogate())
+                --n;
+            if (n == 0) {
+                finishRecord();
+                startRecord(kContinue);
+                le::u8(out, wide ? 1 : 0);
+                continue;
+            }
+            appendChars(out, text, done, n, wide);
+            done += n;
+        }
+    }
+    finishRecord();
+}
+
+QByteArray bofData(unsigned kind)
+{
+    QByteArray d;
+    le::u16(d, 0x0600); // BIFF8
+    le::u16(d, kind);   // 0x0005 workbook globals, 0x0010 worksheet
+    le::u16(d, 0x0DBB); // build
+    le::u16(d, 0x07CC); // year
+    le::u32(d, 0);
+    le::u32(d, 0x00000006); // lowest BIFF version able to read the file
+    return d;
+}
+
+QByteArray doubleData(double value)
+{
+    QByteArray d;
+    le::f64(d, value);
+    return d;
+}
+
+// The paper size code of the report's page: Letter, Legal or A4 (others as Letter).
+unsigned paperSize(const QSizeF &portraitPt)
+{
+    const double w = std::min(portraitPt.width(), portraitPt.height());
+    const double h = std::max(portraitPt.width(), portraitPt.height());
+    auto near = [&](double a, double b) { return std::fabs(w - a) < 3 && std::fabs(h - b) < 3; };
+    if (near(612, 1008))
+        return 5;
+    if (near(595, 842))
+        return 9;
+    return 1;
+}
+
+QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
+{
+    QByteArray out;
+    record(out, kBof, bofData(0x0010));
+
+    // Page setup: margins in inches, paper size and orientation.
+    const double marginInches = std::max(0.0, document.marginPt) / 72.0;
+    for (unsigned type : {kLeftMargin, kRightMargin, kTopMargin, kBottomMargin})
+        record(out, type, doubleData(marginInches));
+    {
+        QByteArray d;
+        le::u16(d, paperSize(document.pageSizePt));
+        le::u16(d, 100); // scale
+        le::u16(d, 1);   // first page number
+        le::u16(d, 1);   // fit width
+        le::u16(d, 1);   // fit height
+        le::u16(d, document.landscape ? 0x0000 : 0x0002); // portrait flag; settings valid
+        le::u16(d, 600);
+        le::u16(d, 600);
+        le::f64(d, 0.5); // header margin
+        le::f64(d, 0.5); // footer margin
+        le::u16(d, 1);   // copies
+        record(out, kSetup, d);
+    }
+
+    // Column widths in 1/256 of a digit's width (7 px of 96 per inch),
+    // less the cell padding Excel adds.
+    for (qsizetype c = 0; c < sheet.columnWidthsPt.size() && c < kMaxColumns; ++c) {
+        const double pt = sheet.columnWidthsPt.at(c);
+        if (pt <= 0)
+            continue;
+        const double px = pt * 96.0 / 72.0;
+        const int width = int(std::clamp(std::lround((px - 5.0) / 7.0 * 256.0), 256L, 65280L));
+        QByteArray d;
+        le::u16(d, unsigned(c));
+        le::u16(d, unsigned(c));
+        le::u16(d, unsigned(width));
+        le::u16(d, kFirstCellXf);
+        le::u16(d, 0);
+        le::u16(d, 0);
+        record(out, kColInfo, d);
+    }
+
+    // DIMENSIONS: first row, last row + 1, first column, last column + 1.
+    {
+        QByteArray d;
+        const bool empty = sheet.rows.isEmpty();
+        le::u32(d, 0);
+        le::u32(d, empty ? 0 : quint32(sheet.rows.size()));
+        le::u16(d, 0);
+        le::u16(d, empty ? 0 : unsigned(sheet.columnCount));
+        le::u16(d, 0);
+        record(out, kDimensions, d);
+    }
+
+    // Rows in blocks of 32: the blocks' ROW records, then their cells.
+    for (qsizetype first = 0; first < sheet.rows.size(); first += 32) {
+        const qsizetype last = std::min(first + 32, sheet.rows.size());
+        for (qsizetype r = first; r < last; ++r) {
+            const Row &row = sheet.rows.at(r);
+            int lastColumn = 0;
+            for (const Cell &cell : row.cells)
+                lastColumn = std::max(lastColumn, cell.column + 1);
+            QByteArray d;
+            le::u16(d, unsigned(r));
+            le::u16(d, 0);
+            le::u16(d, unsigned(lastColumn));
+            le::u16(d, row.heightTwips ? unsigned(row.heightTwips) : 255u);
+            le::u16(d, 0);
+            le::u16(d, 0);
+            // Bit 8 is always set; bit 6 marks a height of its own.
+            le::u32(d, 0x0100 | (row.heightTwips ? 0x0040 : 0) | (kFirstCellXf << 16));
+            record(out, kRow, d);
+        }
+        for (qsizetype r = first; r < last; ++r) {
+            for (const Cell &cell : sheet.rows.at(r).cells) {
+                QByteArray d;
+                le::u16(d, unsigned(r));
+                le::u16(d, unsigned(cell.column));
+                le::u16(d, unsigned(cell.xf));
+                switch (cell.kind) {
+                case Cell::Kind::Text:
+                    le::u32(d, cell.sst);
+                    record(out, kLabelSst, d);
+                    break;
+                case Cell::Kind::Number:
+                    le::f64(d, cell.number);
+                    record(out, kNumber, d);
+                    break;
+                case Cell::Kind::Blank:
+                    record(out, kBlank, d);
+                    break;
+                }
+            }
+        }
+    }
+
+    // WINDOW2: gridlines, headings, zeros, automatic grid colour, guts;
+    // the sheet selected and shown.
+    {
+        QByteArray d;
+        le::u16(d, 0x06B6);
+        le::u16(d, 0);
+        le::u16(d, 0);
+        le::u16(d, 64);
+        le::u16(d, 0);
+        le::u16(d, 0);
+        le::u16(d, 0);
+        le::u32(d, 0);
+        record(out, kWindow2, d);
+    }
+
+    // MERGEDCELLS: at most 1026 ranges per record.
+    for (qsizetype first = 0; first < sheet.merges.size(); first += 1026) {
+        const qsizetype last = std::min(first + 1026, sheet.merges.size());
+        QByteArray d;
+        le::u16(d, unsigned(last - first));
+        for (qsizetype i = first; i < last; ++i) {
+            const Merge &m = sheet.merges.at(i);
+            le::u16(d, unsigned(m.firstRow));
+            le::u16(d, unsigned(m.lastRow));
+            le::u16(d, unsigned(m.firstColumn));
+            le::u16(d, unsigned(m.lastColumn));
+        }
+        record(out, kMergedCells, d);
+    }
+
+    record(out, kEof, {});
+    return out;
+}
+
+} // namespace
+
+QString excelSheetName(const QString &name)
+{
+    QString result;
+    for (QChar c : name) {
+        if (QStringLiteral("[]:*?/\\").contains(c) || c.unicode() < 0x20)
+            continue;
+        result.append(c);
+    }
+    result = result.trimmed();
+    while (result.startsWith(u'\''))
+        result.remove(0, 1);
+    if (result.size() > 31)
+        result.truncate(result.at(30).isHighSurrogate() ? 30 : 31);
+    while (result.endsWith(u'\''))
+        result.chop(1);
+    result = result.trimmed();
+    return result.isEmpty() ? QStringLiteral("Report") : result;
+}
+
+QByteArray XlsExporter::workbook(const ExportDocument &document)
+{
+    const SheetBuilder sheet(document);
+    QByteArray out;
+
+    record(out, kBof, bofData(0x0005));
+    {
+        QByteArray d;
+        le::u16(d, 1200); // texts are Unicode
+        record(out, kCodePage, d);
+    }
+    {
+        // WINDOW1: the workbook window; the first sheet active and selected.
+        QByteArray d;
+        le::u16(d, 0);
+        le::u16(d, 0);
+        le::u16(d, 0x3A5C);
+        le::u16(d, 0x23BE);
+        le::u16(d, 0x0038);
+        le::u16(d, 0);
+        le::u16(d, 0);
+        le::u16(d, 1);
+        le::u16(d, 600);
+        record(out, kWindow1, d);
+    }
+    {
+        QByteArray d;
+        le::u16(d, 0); // dates count from 1900
+        record(out, kDateMode, d);
+    }
+
+    // FONT: height, attributes, automatic colour, weight, Arial.
+    for (const Font &font : sheet.fonts) {
+        QByteArray d;
+        le::u16(d, unsigned(font.heightTwips));
+        le::u16(d, font.bold ? 0x0001 : 0); // older readers take bold from this bit
+        le::u16(d, 0x7FFF);
+        le::u16(d, font.bold ? 700 : 400);
+        le::u16(d, 0);
+        le::u8(d, 0);
+        le::u8(d, 2); // swiss family
+        le::u8(d, 0);
+        le::u8(d, 0);
+        appendShortString(d, QStringLiteral("Arial"));
+        record(out, kFont, d);
+    }
+
+    // FORMAT: the report's own number formats (built-in ones need none).
+    for (const auto &[id, code] : sheet.customFormats) {
+        QByteArray d;
+        le::u16(d, unsigned(id));
+        appendString(d, code);
+        record(out, kFormat, d);
+    }
+
+    // XF: the 15 built-in style XFs (Normal first), the default cell XF,
+    // then one cell XF per font/format/alignment the sheet uses.
+    record(out, kXf, xfData(0, 0, 0xFFF5, Align::General, 0));
+    for (int i = 1; i < kFirstCellXf; ++i)
+        record(out, kXf, xfData(0, 0, 0xFFF5, Align::General, 0xF400));
+    record(out, kXf, xfData(0, 0, 0x0001, Align::General, 0));
+    for (const Style &style : sheet.xfs) {
+        const unsigned used = (style.format ? 0x0400 : 0) | (style.font ? 0x0800 : 0)
+                              | (style.align != Align::General ? 0x1000 : 0);
+        record(out, kXf, xfData(style.font, style.format, 0x0001, style.align, used));
+    }
+
+    // STYLE: the built-in Normal style on XF 0.
+    {
+        QByteArray d;
+        le::u16(d, 0x8000);
+        le::u8(d, 0);
+        le::u8(d, 0xFF);
+        record(out, kStyle, d);
+    }
+
+    // BOUNDSHEET: the worksheet's name and where its BOF starts (patched below).
+    const qsizetype sheetOffsetAt = out.size() + 4;
+    {
+        QByteArray d;
+        le::u32(d, 0);
+        le::u8(d, 0); // visible
+        le::u8(d, 0); // worksheet
+        appendShortString(d, excelSheetName(document.sheetName));
+        record(out, kBoundSheet, d);
+    }
+
+    const int perBucket =
+        std::max(8, int((sheet.strings.size() + 127) / 128)); // at most 128 buckets
+    QList<std::pair<quint32, unsigned>> buckets;
+    appendSst(out, sheet, perBucket, buckets);
+
+    // EXTSST: where every perBucket-th string starts, for quick look-up.
+    {
+        QByteArray d;
+        le::u16(d, unsigned(perBucket));
+        for (const auto &[streamPos, recordOffset] : buckets) {
+            le::u32(d, streamPos);
+            le::u16(d, recordOffset);
+            le::u16(d, 0);
+        }
+        record(out, kExtSst, d);
+    }
+    record(out, kEof, {});
+
+    le::put32(out, sheetOffsetAt, quint32(out.size()));
+    out.append(worksheet(document, sheet));
+
+    // Short workbooks are padded so that the stream needs no mini stream.
+    if (out.size() < kCompoundMinStreamSize)
+        out.append(kCompoundMinStreamSize - out.size(), '\0');
+    return compoundFileWithStream(QStringLiteral("Workbook"), out);
+}
+
+void XlsExporter::write(const ExportDocument &document, QIODevice &device) const
+{
+    const QByteArray bytes = workbook(document);
+    if (device.write(bytes) != bytes.size())
+        throw com::ComError(75, QStringLiteral("The workbook could not be written: %1")
+                                    .arg(device.errorString()));
+}
+
+} // namespace reportexport

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace reporting {
+
+// Asks the user for a file name to save to. The program uses QFileDialog;
+// tests install one that answers with a chosen name or a cancel.
+class FileDialogService
+{
+public:
+    virtual ~FileDialogService() = default;
+    // filter is the dialog's filter as the window sets it
+    // ("Description|pattern|..."); nullopt means the user cancelled.
+    virtual std::optional<QString> saveFileName(QWidget *parent, const QString &filter) = 0;
+};
+
+// Installs service (nullptr: back to QFileDialog); returns the previous one.
+std::shared_ptr<FileDialogService> setFileDialogService(std::shared_ptr<FileDialogService> service);
+
+// The common file dialog control (dlgOpen): Filter in, ShowSave, FileName out.
+class CommonDialog
+{
+public:
+    QString Filter;
+    QString FileName;
+
+    // Shows the Save As dialog; false when the user cancelled (FileName is
+    // then left as it was).
+    bool ShowSave(QWidget *parent);
+};
+
+// "Desc (*.x)|*.x|..." as a Qt name filter list ("Desc (*.x);;...").
+QString QtNameFilters(const QString &filter);
+
+} // namespace reporting

@@ -1,0 +1,264 @@
+// The report viewer window: load, Print, More, print picture, exports, unload.
+#include "ReportTestSupport.h"
+
+#include "com/ComError.h"
+#include "com/Runtime.h"
+#include "reporting/CommonDialog.h"
+#include "reporting/frmReportViewerShared.h"
+#include "reporting/modCrystal.h"
+#include "reportengine/ReportEngine.h"
+#include "reportviewer/CRViewer.h"
+#include "startup/modSysConstants.h"
+#include "support/ScriptedMessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFrame>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using modCrystal::pobjReport;
+
+namespace {
+
+// Answers Save As with a scripted name, or a cancel; records the filters.
+class ScriptedFileDialog : public reporting::FileDialogService
+{
+public:
+    std::optional<QString> answer;
+    QStringList filters;
+    std::optional<QString> saveFileName(QWidget *, const QString &filter) override
+    {
+        filters << filter;
+        return answer;
+    }
+};
+
+class ViewerWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        testing_support::createVisits(m_store, 400);
+        m_user = std::make_shared<testing_support::FakeCurrentUser>();
+        m_user->server = m_store.folder();
+        modSysConstants::pobjCurrentUser = m_user;
+        modSysConstants::pstrHospitalName = QStringLiteral("Orvant General Hospital");
+        m_path = testing_support::writeReportFile(
+            m_dir, QStringLiteral("v.rpt"), testing_support::visitsReportXml(QStringLiteral("BUILD_FILE.dbo.tbVisits")));
+        modCrystal::OpenReportFile(m_path, {com::Variant(QStringLiteral("03/01/2024")),
+                                            com::Variant(QStringLiteral("03/31/2024"))});
+        m_dialog = std::make_shared<ScriptedFileDialog>();
+        m_previousDialog = reporting::setFileDialogService(m_dialog);
+        reportviewer::CRViewer::setPrintDialogHook([this](QPrinter &printer, QWidget *) {
+            ++m_prints;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(m_dir.filePath(QStringLiteral("printed%1.pdf").arg(m_prints)));
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        reportviewer::CRViewer::setPrintDialogHook(nullptr);
+        reporting::setFileDialogService(m_previousDialog);
+        pobjReport.reset();
+        modSysConstants::pobjCurrentUser.reset();
+    }
+    // Runs body on the modal window once it is up, then lets the test go on.
+    static void onModalWindow(std::function<void(frmReportViewerShared &)> body)
+    {
+        QTimer::singleShot(0, [body] {
+            auto *window = dynamic_cast<frmReportViewerShared *>(QApplication::activeModalWidget());
+            if (!window) {
+                ADD_FAILURE() << "no modal viewer window";
+                return;
+            }
+            body(*window);
+        });
+    }
+
+    QTemporaryDir m_dir;
+    testing_support::TempStore m_store;
+    std::shared_ptr<testing_support::FakeCurrentUser> m_user;
+    QString m_path;
+    std::shared_ptr<ScriptedFileDialog> m_dialog;
+    std::shared_ptr<reporting::FileDialogService> m_previousDialog;
+    int m_prints = 0;
+    testing_support::ScopedMessageBox m_box;
+};
+
+TEST_F(ViewerWindowTest, LoadShowsTheCurrentReportWithButtonsAndNoPanel)
+{
+    frmReportViewerShared window;
+    window.setWindowTitle(QStringLiteral("II. C. Deaths"));
+    window.Form_Load();
+    window.show();
+    EXPECT_TRUE(window.cmdPrint->isVisible());
+    EXPECT_TRUE(window.cmdMore->isVisible());
+    EXPECT_FALSE(window.pctMore->isVisible());
+    EXPECT_EQ(window.cmdPrint->text(), QStringLiteral("&Print"));
+    EXPECT_EQ(window.cmdMore->text(), QStringLiteral("&More"));
+    EXPECT_EQ(window.cmdPrint->geometry(), QRect(60, 30, 64, 22));
+    EXPECT_EQ(window.pctMore->geometry(), QRect(126, 54, 229, 151));
+    EXPECT_EQ(window.Label1->text(), QStringLiteral("Print report without closing the report window"));
+    EXPECT_EQ(window.Label2->text(), QStringLiteral("Export Report to Microsoft Excel Document"));
+    EXPECT_EQ(window.Label3->text(), QStringLiteral("Export Report to Rich Text Format"));
+    EXPECT_EQ(window.CRViewer1->ReportSource(), pobjReport);
+    EXPECT_EQ(window.CRViewer1->zoomLevel(), 1);
+    EXPECT_FALSE(window.CRViewer1->DisplayGroupTree());
+    EXPECT_GT(window.CRViewer1->pageCount(), 1);
+    window.resize(900, 600);
+    EXPECT_EQ(window.CRViewer1->geometry(), QRect(0, 0, 900, 600));
+    EXPECT_EQ(m_prints, 0);
+}
+
+TEST_F(ViewerWindowTest, MorePressedThreeTimesShowsHidesShows)
+{
+    frmReportViewerShared window;
+    window.Form_Load();
+    window.show();
+    QTest::mouseClick(window.cmdMore, Qt::LeftButton);
+    EXPECT_TRUE(window.pctMore->isVisible());
+    QTest::mouseClick(window.cmdMore, Qt::LeftButton);
+    EXPECT_FALSE(window.pctMore->isVisible());
+    QTest::mouseClick(window.cmdMore, Qt::LeftButton);
+    EXPECT_TRUE(window.pctMore->isVisible());
+}
+
+TEST_F(ViewerWindowTest, PrintButtonPrintsClosesAndReleasesTheReport)
+{
+    std::weak_ptr<reportengine::Report> report = pobjReport;
+    const int pages = pobjReport->pageCount();
+    onModalWindow([](frmReportViewerShared &w) { QTest::mouseClick(w.cmdPrint, Qt::LeftButton); });
+    modCrystal::ShowReportViewer(false, QStringLiteral("II. B.4 Emergency Visits, Testing, Other Services and Diseases Seen"),
+                                 false, true);
+    EXPECT_EQ(m_prints, 1);
+    EXPECT_FALSE(pobjReport);
+    EXPECT_TRUE(report.expired());
+    const QString text = testing_support::pdfText(m_dir.filePath(QStringLiteral("printed1.pdf")));
+    EXPECT_EQ(text.count(QLatin1Char('\f')), pages);
+    EXPECT_TRUE(text.contains(QStringLiteral("Visits by Service")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %1").arg(pages)));
+    // With no current report the header step now fails for its caller.
+    EXPECT_THROW(modCrystal::OpenSubReport(QStringLiteral("OrvantReportHeader.rpt"), {}), com::ComError);
+}
+
+TEST_F(ViewerWindowTest, CaptionAndClosingTheWindowReleasesTheReport)
+{
+    QString caption;
+    onModalWindow([&caption](frmReportViewerShared &w) {
+        caption = w.windowTitle();
+        w.close();
+    });
+    modCrystal::ShowReportViewer(false, QStringLiteral("II. C. Deaths"), false, true);
+    EXPECT_EQ(caption, QStringLiteral("II. C. Deaths"));
+    EXPECT_FALSE(pobjReport);
+    EXPECT_EQ(m_prints, 0);
+}
+
+TEST_F(ViewerWindowTest, DirectPrintPrintsAtLoad)
+{
+    onModalWindow([](frmReportViewerShared &w) { w.close(); });
+    modCrystal::ShowReportViewer(false, QStringLiteral("II. C. Deaths"), true, true);
+    EXPECT_EQ(m_prints, 1);
+}
+
+TEST_F(ViewerWindowTest, LoadWithoutCurrentReportIsRaisedToTheCaller)
+{
+    pobjReport.reset();
+    EXPECT_THROW(modCrystal::ShowReportViewer(false, QStringLiteral("II. C. Deaths"), false, true), com::ComError);
+}
+
+TEST_F(ViewerWindowTest, PrintPictureLeavesTheWindowAndPanelAsTheyWere)
+{
+    frmReportViewerShared window;
+    window.Form_Load();
+    window.show();
+    QTest::mouseClick(window.cmdMore, Qt::LeftButton);
+    QTest::mouseClick(window.imgPrint, Qt::LeftButton);
+    EXPECT_EQ(m_prints, 1);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.pctMore->isVisible());
+    EXPECT_TRUE(pobjReport);
+}
+
+TEST_F(ViewerWindowTest, CancelledSaveAsWritesNothingAndSaysNothing)
+{
+    frmReportViewerShared window;
+    window.Form_Load();
+    m_dialog->answer.reset();
+    window.imgExcel_Click();
+    window.imgRTF_Click();
+    EXPECT_EQ(m_dialog->filters,
+              (QStringList{QStringLiteral("Microsof Excel (*.xls)|*.xls"), QStringLiteral("Rich Text Format (*.rtf)|*.rtf")}));
+    EXPECT_TRUE(m_box->shown().isEmpty());
+    EXPECT_TRUE(QDir(m_dir.path()).entryList({QStringLiteral("*.xls"), QStringLiteral("*.rtf")}, QDir::Files).isEmpty());
+    EXPECT_EQ(pobjReport->ExportOptions().DiskFileName, QString());
+}
+
+struct ExportCase
+{
+    const char *name;
+    const char16_t *file;
+    int format;
+};
+
+class ExportFromWindow : public ViewerWindowTest, public ::testing::WithParamInterface<ExportCase>
+{
+};
+
+TEST_P(ExportFromWindow, WritesTheChosenFileAndSaysSo)
+{
+    frmReportViewerShared window;
+    window.Form_Load();
+    window.show();
+    const QString target = m_dir.filePath(QString::fromUtf16(GetParam().file));
+    m_dialog->answer = target;
+    QTest::mouseClick(window.cmdMore, Qt::LeftButton);
+    QTest::mouseClick(GetParam().format == 29 ? window.imgExcel : window.imgRTF, Qt::LeftButton);
+    ASSERT_EQ(m_box->shown().size(), 1);
+    EXPECT_EQ(m_box->shown()[0].prompt, QStringLiteral("Export Successful"));
+    EXPECT_EQ(m_box->shown()[0].style, forms::vbInformation + forms::vbOKOnly);
+    EXPECT_EQ(m_box->shown()[0].title, com::App::Title());
+    EXPECT_EQ(pobjReport->ExportOptions().DestinationType, 1);
+    EXPECT_EQ(pobjReport->ExportOptions().FormatType, GetParam().format);
+    EXPECT_EQ(pobjReport->ExportOptions().DiskFileName, target);
+    QFile written(target);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray head = written.read(8);
+    if (GetParam().format == 4)
+        EXPECT_TRUE(head.startsWith("{\\rtf1"));
+    else
+        EXPECT_EQ(head.toHex(), QByteArray("d0cf11e0a1b11ae1")); // a compound file
+    EXPECT_TRUE(window.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ExportFromWindow,
+                         ::testing::Values(ExportCase{"Excel", u"out.xls", 29}, ExportCase{"RichText", u"out.rtf", 4}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ViewerWindowTest, ExportFailureShowsTheDescriptionAloneAndTheWindowStays)
+{
+    frmReportViewerShared window;
+    window.Form_Load();
+    window.show();
+    // A folder that cannot be written in, whoever runs the test: its
+    // "folder" is a plain file.
+    QFile blocker(m_dir.filePath(QStringLiteral("plainfile")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_dialog->answer = m_dir.filePath(QStringLiteral("plainfile/out.xls"));
+    window.imgExcel_Click();
+    ASSERT_EQ(m_box->shown().size(), 1);
+    EXPECT_NE(m_box->shown()[0].prompt, QStringLiteral("Export Successful"));
+    EXPECT_FALSE(m_box->shown()[0].prompt.isEmpty());
+    EXPECT_EQ(m_box->shown()[0].style, forms::vbOKOnly);
+    EXPECT_EQ(m_box->shown()[0].title, com::App::Title());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(pobjReport);
+}
+
+} // namespace
