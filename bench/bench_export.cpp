@@ -91,10 +91,22 @@ void exportFile(benchmark::State &state, int format)
         exportToFile(doc, format, path);
 }
 
-void BM_ExportXls(benchmark::State &state) { exportToMemory(state, kFormatExcel8); }
-void BM_ExportRtf(benchmark::State &state) { exportToMemory(state, kFormatRichText); }
-void BM_ExportXlsFile(benchmark::State &state) { exportFile(state, kFormatExcel8); }
-void BM_ExportRtfFile(benchmark::State &state) { exportFile(state, kFormatRichText); }
+void BM_ExportXls(benchmark::State &state)
+{
+    exportToMemory(state, kFormatExcel8);
+}
+void BM_ExportRtf(benchmark::State &state)
+{
+    exportToMemory(state, kFormatRichText);
+}
+void BM_ExportXlsFile(benchmark::State &state)
+{
+    exportFile(state, kFormatExcel8);
+}
+void BM_ExportRtfFile(benchmark::State &state)
+{
+    exportFile(state, kFormatRichText);
+}
 
 } // namespace
 

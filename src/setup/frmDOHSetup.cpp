@@ -211,7 +211,7 @@ bool frmDOHSetup::eventFilter(QObject *watched, QEvent *event)
         // Focus that leaves with the window (another window, a message box,
         // closing) has not left the box for another control.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && isVisible()) {
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !m_closing) {
             if (box == txtNewBornCode)
                 forms::Guarded([this] { LookupServiceCode(LookupMode::Refresh, txtNewBornCode, txtNewbornDesc); });
             else if (box == txtSurgeryCode)
@@ -235,7 +235,9 @@ void frmDOHSetup::done(int result)
 {
     // Every way out (save, cancel, close box) releases the shared connection;
     // it stays open for the rest of the program.
+    m_closing = true;
     QDialog::done(result);
+    m_closing = false;
     m_connection.reset();
 }
 

@@ -88,5 +88,6 @@ private:
     bool m_firstTime = false;
     // Focus events while the controls are being torn down are not the user's.
     bool m_rebuilding = false;
+    bool m_closing = false;
     QList<QWidget *> m_controls;
 };

@@ -236,3 +236,27 @@ TEST_F(ModCrystalTest, ValueTheFieldRejectsIsRaisedWithEarlierValuesKept)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ModCrystalTest, SampleReportOpensWithItsHeaderAndFills)
+{
+    testing_support::createVisits(m_store, 90);
+    const QString path = QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../reports/rptSample.rpt");
+    modCrystal::OpenReportFile(path, values({u"03/01/2024", u"03/31/2024"}));
+    modCrystal::OpenSubReport(QStringLiteral("OrvantReportHeader.rpt"),
+                              values({u"Orvant General Hospital", u"12 Rizal Avenue", u""}));
+    EXPECT_EQ(pobjReport->Database().Tables().Item(1).Location(), QStringLiteral("Patient_Data.dbo.tbVisits"));
+    const Document &doc = pobjReport->document();
+    ASSERT_GE(doc.pageCount(), 2);
+    QStringList first;
+    for (const DisplayItem &item : doc.pages[0].items)
+        if (item.kind == DisplayItem::Kind::Text)
+            first << item.text;
+    EXPECT_EQ(first.mid(0, 4), (QStringList{QStringLiteral("Orvant General Hospital"), QStringLiteral("12 Rizal Avenue"),
+                                            QString(), QStringLiteral("Sample: Visits by Service")}));
+    EXPECT_TRUE(first.contains(QStringLiteral("From 03/01/2024 to 03/31/2024")));
+    EXPECT_TRUE(first.contains(QStringLiteral("Page 1 of %1").arg(doc.pageCount())));
+}
+
+} // namespace

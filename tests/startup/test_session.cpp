@@ -199,6 +199,7 @@ TEST_F(Session, AnEmptyStoreAsksForTheFirstAdministrator)
 
 TEST_F(Session, AFolderWithoutAStoreIsCreatedOnRequestAndAsksForTheFirstAdministrator)
 {
+    addUser(QStringLiteral("records")); // the remembered store has accounts
     QTemporaryDir elsewhere;
     const QString folder = elsewhere.filePath(QStringLiteral("newstore"));
     box->answer(forms::vbYes);

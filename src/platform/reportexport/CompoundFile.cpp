@@ -16,17 +16,19 @@ constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kFatSect = 0xFFFFFFFD;
 constexpr uint32_t kDifSect = 0xFFFFFFFC;
 constexpr uint32_t kNoStream = 0xFFFFFFFF;
-constexpr int kHeaderDifat = 109;          // FAT sector numbers kept in the header
-constexpr int kEntriesPerFatSector = 128;  // 512 / 4
+constexpr int kHeaderDifat = 109;           // FAT sector numbers kept in the header
+constexpr int kEntriesPerFatSector = 128;   // 512 / 4
 constexpr int kEntriesPerDifatSector = 127; // the last slot chains to the next
 
-qsizetype sectorsFor(qsizetype bytes) { return (bytes + kSector - 1) / kSector; }
+qsizetype sectorsFor(qsizetype bytes)
+{
+    return (bytes + kSector - 1) / kSector;
+}
 
 // One 128-byte directory entry: the name in UTF-16 with its terminator, the
 // object type, black colour (a single-node tree), no siblings, the child,
 // the first sector and the size.
-void appendEntry(QByteArray &out, const QString &name, int type, uint32_t child,
-                 uint32_t start, uint32_t size)
+void appendEntry(QByteArray &out, const QString &name, int type, uint32_t child, uint32_t start, uint32_t size)
 {
     const qsizetype begin = out.size();
     out.append(128, '\0');
@@ -52,9 +54,9 @@ void appendEntry(QByteArray &out, const QString &name, int type, uint32_t child,
 QByteArray compoundFileWithStream(const QString &streamName, const QByteArray &stream)
 {
     if (stream.size() < kCompoundMinStreamSize)
-        throw com::ComError(com::errors::InvalidProcedureCall,
-                            QStringLiteral("A workbook stream must be at least %1 bytes long.")
-                                .arg(kCompoundMinStreamSize));
+        throw com::ComError(
+            com::errors::InvalidProcedureCall,
+            QStringLiteral("A workbook stream must be at least %1 bytes long.").arg(kCompoundMinStreamSize));
 
     // Sector layout: the stream, one directory sector, the FAT, then any
     // DIFAT sectors for FAT sectors beyond the header's 109 slots. The FAT
@@ -67,9 +69,8 @@ QByteArray compoundFileWithStream(const QString &streamName, const QByteArray &s
         const qsizetype total = streamSectors + 1 + fatSectors + difatSectors;
         const qsizetype neededFat = (total + kEntriesPerFatSector - 1) / kEntriesPerFatSector;
         const qsizetype neededDifat =
-            neededFat > kHeaderDifat
-                ? (neededFat - kHeaderDifat + kEntriesPerDifatSector - 1) / kEntriesPerDifatSector
-                : 0;
+            neededFat > kHeaderDifat ? (neededFat - kHeaderDifat + kEntriesPerDifatSector - 1) / kEntriesPerDifatSector
+                                     : 0;
         if (neededFat == fatSectors && neededDifat == difatSectors)
             break;
         fatSectors = neededFat;

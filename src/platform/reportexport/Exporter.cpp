@@ -41,19 +41,18 @@ void exportToFile(const ExportDocument &document, int formatType, const QString 
     // half-written file nor a stray one is left behind.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw com::ComError(kPathFileAccessError, QStringLiteral("The file %1 could not be written: %2")
-                                                      .arg(shown, file.errorString()));
+        throw com::ComError(kPathFileAccessError,
+                            QStringLiteral("The file %1 could not be written: %2").arg(shown, file.errorString()));
     try {
         exporter->write(document, file);
     } catch (const com::ComError &e) {
         file.cancelWriting();
-        throw com::ComError(e.number(),
-                            QStringLiteral("The file %1 could not be written: %2").arg(shown, e.description()),
-                            e.source());
+        throw com::ComError(
+            e.number(), QStringLiteral("The file %1 could not be written: %2").arg(shown, e.description()), e.source());
     }
     if (!file.commit())
-        throw com::ComError(kPathFileAccessError, QStringLiteral("The file %1 could not be written: %2")
-                                                      .arg(shown, file.errorString()));
+        throw com::ComError(kPathFileAccessError,
+                            QStringLiteral("The file %1 could not be written: %2").arg(shown, file.errorString()));
 }
 
 } // namespace reportexport

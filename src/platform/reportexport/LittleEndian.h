@@ -8,7 +8,10 @@
 namespace reportexport::le {
 
 // Little-endian appends and patches for the binary formats we write.
-inline void u8(QByteArray &out, unsigned v) { out.append(char(v & 0xFF)); }
+inline void u8(QByteArray &out, unsigned v)
+{
+    out.append(char(v & 0xFF));
+}
 inline void u16(QByteArray &out, unsigned v)
 {
     const char b[2] = {char(v & 0xFF), char((v >> 8) & 0xFF)};
@@ -16,8 +19,7 @@ inline void u16(QByteArray &out, unsigned v)
 }
 inline void u32(QByteArray &out, uint32_t v)
 {
-    const char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
-                       char((v >> 24) & 0xFF)};
+    const char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
     out.append(b, 4);
 }
 inline void f64(QByteArray &out, double v)

@@ -33,8 +33,7 @@ QString formatNumber(double value, const QString &numberFormat)
             text.insert(at, u',');
     }
     // A value that rounds to zero prints without a sign, as the report does.
-    const bool allZero = std::none_of(text.cbegin(), text.cend(),
-                                      [](QChar c) { return c >= u'1' && c <= u'9'; });
+    const bool allZero = std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; });
     if (negative && !allZero)
         text.prepend(u'-');
     if (percent)

@@ -13,9 +13,15 @@ namespace reportexport {
 
 namespace {
 
-int twips(double pt) { return int(std::lround(pt * 20)); }
+int twips(double pt)
+{
+    return int(std::lround(pt * 20));
+}
 
-void appendNumber(QByteArray &out, long long value) { out.append(QByteArray::number(value)); }
+void appendNumber(QByteArray &out, long long value)
+{
+    out.append(QByteArray::number(value));
+}
 
 // A whole grid border on each side of a cell.
 constexpr char kCellBorders[] = "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10"
@@ -78,9 +84,7 @@ void appendTable(QByteArray &out, const ExportTable &table, double printableWidt
     QList<int> edges;
     double x = 0;
     for (int c = 0; c < columns; ++c) {
-        x += c < table.columnWidthsPt.size() && table.columnWidthsPt[c] > 0
-                 ? table.columnWidthsPt[c]
-                 : share;
+        x += c < table.columnWidthsPt.size() && table.columnWidthsPt[c] > 0 ? table.columnWidthsPt[c] : share;
         edges.append(twips(x));
     }
 
@@ -120,7 +124,9 @@ void appendTable(QByteArray &out, const ExportTable &table, double printableWidt
         for (qsizetype i = 0; i < rowEdges.size() && i < row.cells.size(); ++i) {
             const ExportCell &cell = row.cells.at(i);
             const bool bold = header || cell.bold;
-            out.append(cell.isNumber() ? "\\pard\\intbl\\qr" : cell.columnSpan > 1 ? "\\pard\\intbl\\qc" : "\\pard\\intbl\\ql");
+            out.append(cell.isNumber()       ? "\\pard\\intbl\\qr"
+                       : cell.columnSpan > 1 ? "\\pard\\intbl\\qc"
+                                             : "\\pard\\intbl\\ql");
             out.append(bold ? "\\b " : " ");
             if (cell.isNumber())
                 out.append(formatNumber(std::get<double>(cell.value), cell.numberFormat).toLatin1());
@@ -144,10 +150,10 @@ unsigned char ansiFallback(char16_t c)
 {
     if (c >= 0xA0 && c <= 0xFF)
         return static_cast<unsigned char>(c);
-    static const char16_t high[32] = {
-        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    static const char16_t high[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
     for (int i = 0; i < 32; ++i)
         if (high[i] == c)
             return static_cast<unsigned char>(0x80 + i);
@@ -258,8 +264,7 @@ void RtfExporter::write(const ExportDocument &document, QIODevice &device) const
 {
     const QByteArray bytes = RtfExporter::document(document);
     if (device.write(bytes) != bytes.size())
-        throw com::ComError(75, QStringLiteral("The document could not be written: %1")
-                                    .arg(device.errorString()));
+        throw com::ComError(75, QStringLiteral("The document could not be written: %1").arg(device.errorString()));
 }
 
 } // namespace reportexport

@@ -169,10 +169,9 @@ SheetBuilder::SheetBuilder(const ExportDocument &document)
             const int font = fontIndex(paragraph->bold, paragraph->fontSizePt);
             if (paragraph->fontSizePt > 10.5)
                 row.heightTwips = int(std::lround(paragraph->fontSizePt * 20 * 1.3));
-            const Align align = paragraph->align == ExportParagraph::Align::Center ? Align::Center
-                                : paragraph->align == ExportParagraph::Align::Right
-                                    ? Align::Right
-                                    : Align::Left;
+            const Align align = paragraph->align == ExportParagraph::Align::Center  ? Align::Center
+                                : paragraph->align == ExportParagraph::Align::Right ? Align::Right
+                                                                                    : Align::Left;
             if (paragraph->text.isEmpty())
                 continue;
             Cell cell;
@@ -273,11 +272,10 @@ int SheetBuilder::fontIndex(bool bold, double sizePt)
 int SheetBuilder::formatIndex(const QString &numberFormat)
 {
     // Formats Excel knows by number need no FORMAT record.
-    static const QHash<QString, int> builtIn{
-        {QStringLiteral("0"), 1},      {QStringLiteral("0.00"), 2},
-        {QStringLiteral("#,##0"), 3},  {QStringLiteral("#,##0.00"), 4},
-        {QStringLiteral("0%"), 9},     {QStringLiteral("0.00%"), 10},
-        {QStringLiteral("General"), 0}};
+    static const QHash<QString, int> builtIn{{QStringLiteral("0"), 1},      {QStringLiteral("0.00"), 2},
+                                             {QStringLiteral("#,##0"), 3},  {QStringLiteral("#,##0.00"), 4},
+                                             {QStringLiteral("0%"), 9},     {QStringLiteral("0.00%"), 10},
+                                             {QStringLiteral("General"), 0}};
     if (numberFormat.isEmpty())
         return 0;
     if (const auto it = builtIn.constFind(numberFormat); it != builtIn.cend())
@@ -321,8 +319,7 @@ bool fitsLatin1(const QString &text)
 
 // Characters of a string in BIFF8's two encodings: one byte each when every
 // character is below 256 (the high-byte flag clear), else UTF-16LE.
-void appendChars(QByteArray &out, const QString &text, qsizetype from, qsizetype count,
-                 bool wide)
+void appendChars(QByteArray &out, const QString &text, qsizetype from, qsizetype count, bool wide)
 {
     for (qsizetype i = from; i < from + count; ++i) {
         const char16_t c = text.at(i).unicode();
@@ -372,8 +369,7 @@ QByteArray xfData(int font, int format, unsigned typeFlags, Align align, unsigne
 // size limit. A string's length and flags never split; its characters may,
 // but never inside a character, and the continuation restarts with the
 // high-byte flag. Bucket positions for EXTSST are noted on the way.
-void appendSst(QByteArray &out, const SheetBuilder &sheet, int perBucket,
-               QList<std::pair<quint32, unsigned>> &buckets)
+void appendSst(QByteArray &out, const SheetBuilder &sheet, int perBucket, QList<std::pair<quint32, unsigned>> &buckets)
 {
     qsizetype recordStart = out.size();
     auto startRecord = [&](unsigned type) {
@@ -381,9 +377,7 @@ void appendSst(QByteArray &out, const SheetBuilder &sheet, int perBucket,
         le::u16(out, type);
         le::u16(out, 0);
     };
-    auto finishRecord = [&] {
-        le::put16(out, recordStart + 2, unsigned(out.size() - recordStart - 4));
-    };
+    auto finishRecord = [&] { le::put16(out, recordStart + 2, unsigned(out.size() - recordStart - 4)); };
     auto room = [&] { return kMaxRecordData - (out.size() - recordStart - 4); };
 
     startRecord(kSst);
@@ -405,7 +399,7 @@ void appendSst(QByteArray &out, const SheetBuilder &sheet, int perBucket,
         while (done < text.size()) {
             qsizetype n = std::min<qsizetype>(text.size() - done, room() / charSize);
             // Keep a surrogate pair together: readers decode each part alone.
-            if (n > 1 && done + n < text.size() && text.at(done + n - 1).isHighSurrogate())
+            if (n > 0 && done + n < text.size() && text.at(done + n - 1).isHighSurrogate())
                 --n;
             if (n == 0) {
                 finishRecord();
@@ -464,10 +458,10 @@ QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
     {
         QByteArray d;
         le::u16(d, paperSize(document.pageSizePt));
-        le::u16(d, 100); // scale
-        le::u16(d, 1);   // first page number
-        le::u16(d, 1);   // fit width
-        le::u16(d, 1);   // fit height
+        le::u16(d, 100);                                  // scale
+        le::u16(d, 1);                                    // first page number
+        le::u16(d, 1);                                    // fit width
+        le::u16(d, 1);                                    // fit height
         le::u16(d, document.landscape ? 0x0000 : 0x0002); // portrait flag; settings valid
         le::u16(d, 600);
         le::u16(d, 600);
@@ -666,8 +660,8 @@ QByteArray XlsExporter::workbook(const ExportDocument &document)
         record(out, kXf, xfData(0, 0, 0xFFF5, Align::General, 0xF400));
     record(out, kXf, xfData(0, 0, 0x0001, Align::General, 0));
     for (const Style &style : sheet.xfs) {
-        const unsigned used = (style.format ? 0x0400 : 0) | (style.font ? 0x0800 : 0)
-                              | (style.align != Align::General ? 0x1000 : 0);
+        const unsigned used =
+            (style.format ? 0x0400 : 0) | (style.font ? 0x0800 : 0) | (style.align != Align::General ? 0x1000 : 0);
         record(out, kXf, xfData(style.font, style.format, 0x0001, style.align, used));
     }
 
@@ -691,8 +685,7 @@ QByteArray XlsExporter::workbook(const ExportDocument &document)
         record(out, kBoundSheet, d);
     }
 
-    const int perBucket =
-        std::max(8, int((sheet.strings.size() + 127) / 128)); // at most 128 buckets
+    const int perBucket = std::max(8, int((sheet.strings.size() + 127) / 128)); // at most 128 buckets
     QList<std::pair<quint32, unsigned>> buckets;
     appendSst(out, sheet, perBucket, buckets);
 
@@ -722,8 +715,7 @@ void XlsExporter::write(const ExportDocument &document, QIODevice &device) const
 {
     const QByteArray bytes = workbook(document);
     if (device.write(bytes) != bytes.size())
-        throw com::ComError(75, QStringLiteral("The workbook could not be written: %1")
-                                    .arg(device.errorString()));
+        throw com::ComError(75, QStringLiteral("The workbook could not be written: %1").arg(device.errorString()));
 }
 
 } // namespace reportexport

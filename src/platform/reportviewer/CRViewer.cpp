@@ -8,6 +8,7 @@
 #include "forms/ErrorTrap.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QSplitter>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -114,9 +116,6 @@ CRViewer::CRViewer(QWidget *parent) : QWidget(parent)
     m_findBox->setPlaceholderText(QStringLiteral("Find text"));
     m_findButton = toolButton(QStringLiteral("Find"), QStringLiteral("Search Text"), bar);
     m_status = new QLabel(bar);
-    // The window places its own buttons over the left of the page area, so
-    // the toolbar starts its controls after them.
-    barLayout->addSpacing(190);
     for (QWidget *w : std::initializer_list<QWidget *>{m_print, m_first, m_previous, m_pageBox, m_next, m_last, m_zoomBox,
                                                        m_findBox, m_findButton, m_status})
         barLayout->addWidget(w);
@@ -161,8 +160,21 @@ CRViewer::CRViewer(QWidget *parent) : QWidget(parent)
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
         forms::Guarded([this, item] { ShowNthPage(item->data(0, kPageRole).toInt() + 1); });
     });
+    m_scroll->viewport()->installEventFilter(this);
     setDisplayGroupTree(m_displayGroupTree);
     refresh();
+}
+
+bool CRViewer::eventFilter(QObject *watched, QEvent *event)
+{
+    // Fitted zooms follow the room the page has.
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize
+        && (m_zoom == kZoomPageWidth || m_zoom == kZoomWholePage) && m_document) {
+        const double scale = pixelsPerPoint();
+        if (std::abs(scale - m_appliedScale) > 0.001)
+            refresh();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 CRViewer::~CRViewer() = default;
@@ -242,7 +254,10 @@ double CRViewer::pixelsPerPoint() const
     if (!m_document)
         return 1;
     const QSizeF paper = m_document->paperSize;
-    const QSize room = m_scroll->viewport()->size() - QSize(2 * PageView::kMargin + 2, 2 * PageView::kMargin + 2);
+    // The vertical scroll bar's width is always set aside, so that its
+    // coming and going does not change the fitted width.
+    const int bar = m_scroll->verticalScrollBar()->isVisible() ? 0 : style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize room = m_scroll->viewport()->size() - QSize(2 * PageView::kMargin + 2 + bar, 2 * PageView::kMargin + 2);
     switch (m_zoom) {
     case kZoomPageWidth:
         return std::max(0.1, room.width() / paper.width());
@@ -274,7 +289,8 @@ void CRViewer::refresh()
     } else {
         m_page = std::clamp(m_page, 0, count - 1);
         m_pageBox->setText(QStringLiteral("%1 of %2").arg(m_page + 1).arg(count));
-        m_view->setPage(m_document, m_page, pixelsPerPoint(), m_highlights);
+        m_appliedScale = pixelsPerPoint();
+        m_view->setPage(m_document, m_page, m_appliedScale, m_highlights);
     }
     m_first->setEnabled(count > 0 && m_page > 0);
     m_previous->setEnabled(count > 0 && m_page > 0);

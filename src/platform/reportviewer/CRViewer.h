@@ -103,6 +103,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     const reportengine::Document *document() const;
@@ -117,6 +118,7 @@ private:
     bool m_enableGroupTree = true;
     int m_zoom = 100;
     int m_page = 0;
+    double m_appliedScale = 0;
     int m_findPage = 0;
     int m_findItem = -1;
     QString m_findText;

@@ -56,12 +56,12 @@ ExportDocument sampleReport()
     doc.blocks.append(paragraph(QStringLiteral("January 01, 2024 to March 31, 2024"), false, 10, center));
     ExportTable table;
     table.columnWidthsPt = {180, 72, 72};
-    table.headerRows.append(row({text(QStringLiteral("Cause")), text(QStringLiteral("Cases")),
-                                 text(QStringLiteral("Rate"))}));
+    table.headerRows.append(
+        row({text(QStringLiteral("Cause")), text(QStringLiteral("Cases")), text(QStringLiteral("Rate"))}));
     table.rows.append(row({text(QStringLiteral("Pneumonia")), number(1234, QStringLiteral("#,##0")),
                            number(12.5, QStringLiteral("0.00"))}));
-    table.rows.append(row({text(QStringLiteral("Hypertension {stage 2} \\ other")),
-                           number(87, QStringLiteral("#,##0")), number(0.875, QStringLiteral("0.00"))}));
+    table.rows.append(row({text(QStringLiteral("Hypertension {stage 2} \\ other")), number(87, QStringLiteral("#,##0")),
+                           number(0.875, QStringLiteral("0.00"))}));
     table.rows.append(row({text(QStringLiteral("Total"), true, 2), number(1321.25)}));
     doc.blocks.append(table);
     doc.blocks.append(paragraph(QStringLiteral("Prepared by: Records Section")));
@@ -76,11 +76,10 @@ ExportDocument longReport(int rows)
     doc.blocks.append(paragraph(QStringLiteral("Long report"), true, 12));
     ExportTable table;
     table.columnWidthsPt = {200, 80, 80};
-    table.headerRows.append(row({text(QStringLiteral("Patient")), text(QStringLiteral("Days")),
-                                 text(QStringLiteral("Charge"))}));
+    table.headerRows.append(
+        row({text(QStringLiteral("Patient")), text(QStringLiteral("Days")), text(QStringLiteral("Charge"))}));
     for (int i = 0; i < rows; ++i)
-        table.rows.append(row({text(QStringLiteral("Patient %1 Peña").arg(i)),
-                               number(i * 3, QStringLiteral("#,##0")),
+        table.rows.append(row({text(QStringLiteral("Patient %1 Peña").arg(i)), number(i * 3, QStringLiteral("#,##0")),
                                number(i * 1.25, QStringLiteral("0.00"))}));
     doc.blocks.append(table);
     return doc;
@@ -101,14 +100,15 @@ QByteArray run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
-        throw std::runtime_error(program.toStdString() + " failed: "
-                                 + process.readAllStandardError().toStdString());
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        throw std::runtime_error(program.toStdString() + " failed: " + process.readAllStandardError().toStdString());
     return process.readAllStandardOutput();
 }
 
-QString script() { return QStringLiteral(VELMORA_EXPORT_TEST_DIR "/read_xls.py"); }
+QString script()
+{
+    return QStringLiteral(VELMORA_EXPORT_TEST_DIR "/read_xls.py");
+}
 
 } // namespace
 

@@ -13,9 +13,9 @@ namespace exporttest {
 reportexport::ExportCell text(const QString &value, bool bold = false, int span = 1);
 reportexport::ExportCell number(double value, const QString &format = QString());
 reportexport::ExportRow row(std::initializer_list<reportexport::ExportCell> cells);
-reportexport::ExportParagraph paragraph(const QString &text, bool bold = false, double sizePt = 10,
-                                        reportexport::ExportParagraph::Align align =
-                                            reportexport::ExportParagraph::Align::Left);
+reportexport::ExportParagraph
+paragraph(const QString &text, bool bold = false, double sizePt = 10,
+          reportexport::ExportParagraph::Align align = reportexport::ExportParagraph::Align::Left);
 
 // A small report as the engine hands it over: the header block (hospital
 // name, address, title, period) and one table with a header row.

@@ -62,8 +62,7 @@ TEST(ExportToFile, WritesOnlyTheNamedFile)
     QFile file(xls);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(8) == QByteArray::fromHex("D0CF11E0A1B11AE1"));
-    EXPECT_EQ(readXls(xls)[u"sheets"].toArray()[0].toObject()[u"name"].toString(),
-              QStringLiteral("I.3.4 Morbidity"));
+    EXPECT_EQ(readXls(xls)[u"sheets"].toArray()[0].toObject()[u"name"].toString(), QStringLiteral("I.3.4 Morbidity"));
     EXPECT_TRUE(unrtfHtml(rtf).contains(QStringLiteral("Pneumonia")));
 
     // Exporting again replaces the file whole.
@@ -111,7 +110,7 @@ TEST(ExportToFile, MissingFolderFails)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("no such folder/r.rtf"));
-    EXPECT_TRUE(errorOf(kFormatRichText, path)
-                    .startsWith(QStringLiteral("The file %1 could not be written: ").arg(path)));
+    EXPECT_TRUE(
+        errorOf(kFormatRichText, path).startsWith(QStringLiteral("The file %1 could not be written: ").arg(path)));
     EXPECT_TRUE(filesIn(dir.path()).isEmpty());
 }

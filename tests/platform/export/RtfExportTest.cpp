@@ -16,7 +16,10 @@ using namespace exporttest;
 
 namespace {
 
-QString plain(const QString &html) { return QTextDocumentFragment::fromHtml(html).toPlainText().trimmed(); }
+QString plain(const QString &html)
+{
+    return QTextDocumentFragment::fromHtml(html).toPlainText().trimmed();
+}
 
 // unrtf's reading of a document: the table cells' texts in order, the
 // number of table rows, and all text as plain text.
@@ -53,10 +56,9 @@ TEST_F(RtfExport, SampleReportReadsBack)
 {
     const Reading r = exportAndRead(sampleReport(), dir.path());
     // The header block, in order, with its accents intact.
-    const QStringList lines{QStringLiteral("Hospital Niño Jesús de São Paulo"),
-                            QStringLiteral("12 Rizal Avenue, Quezon City"),
-                            QStringLiteral("Leading Causes of Morbidity"),
-                            QStringLiteral("January 01, 2024 to March 31, 2024")};
+    const QStringList lines{
+        QStringLiteral("Hospital Niño Jesús de São Paulo"), QStringLiteral("12 Rizal Avenue, Quezon City"),
+        QStringLiteral("Leading Causes of Morbidity"), QStringLiteral("January 01, 2024 to March 31, 2024")};
     qsizetype at = 0;
     for (const QString &line : lines) {
         const qsizetype found = r.text.indexOf(line, at);
@@ -68,11 +70,17 @@ TEST_F(RtfExport, SampleReportReadsBack)
     // unrtf 0.21 shows text after a table inside the table's last row (it
     // never ends a table), so only the first four rows are the table's.
     EXPECT_GE(r.tableRows, 4);
-    const QStringList expected{
-        QStringLiteral("Cause"),     QStringLiteral("Cases"),  QStringLiteral("Rate"),
-        QStringLiteral("Pneumonia"), QStringLiteral("1,234"),  QStringLiteral("12.50"),
-        QStringLiteral("Hypertension {stage 2} \\ other"), QStringLiteral("87"), QStringLiteral("0.88"),
-        QStringLiteral("Total"),     QStringLiteral("1321.25")};
+    const QStringList expected{QStringLiteral("Cause"),
+                               QStringLiteral("Cases"),
+                               QStringLiteral("Rate"),
+                               QStringLiteral("Pneumonia"),
+                               QStringLiteral("1,234"),
+                               QStringLiteral("12.50"),
+                               QStringLiteral("Hypertension {stage 2} \\ other"),
+                               QStringLiteral("87"),
+                               QStringLiteral("0.88"),
+                               QStringLiteral("Total"),
+                               QStringLiteral("1321.25")};
     EXPECT_EQ(r.cells.mid(0, expected.size()), expected);
     // Numbers are right-aligned, headers bold.
     EXPECT_TRUE(r.html.contains(QRegularExpression(QStringLiteral("align=\"right\">\\s*1,234"))));
@@ -155,19 +163,15 @@ TEST_P(RtfEscape, WritesRtf)
     EXPECT_EQ(rtfText(QString::fromUtf16(GetParam().text)), QByteArray(GetParam().rtf));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, RtfEscape,
-    ::testing::Values(EscapeCase{u"plain text", "plain text"},
-                      EscapeCase{u"a\\b", "a\\\\b"},
-                      EscapeCase{u"{x}", "\\{x\\}"},
-                      EscapeCase{u"Niño", "Ni\\u241\\'f1o"},
-                      EscapeCase{u"€5 “q”", "\\u8364\\'805 \\u8220\\'93q\\u8221\\'94"},
-                      EscapeCase{u"王", "\\u29579\\'3f"},
-                      EscapeCase{u"\uFFFD", "\\u-3\\'3f"},
-                      EscapeCase{u"😀", "\\u-10179\\'3f\\u-8704\\'3f"},
-                      EscapeCase{u"a\tb", "a\\tab b"},
-                      EscapeCase{u"a\r\nb\nc\rd", "a\\line b\\line c\\line d"},
-                      EscapeCase{u"bell\u0007", "bell"}));
+INSTANTIATE_TEST_SUITE_P(Texts, RtfEscape,
+                         ::testing::Values(EscapeCase{u"plain text", "plain text"}, EscapeCase{u"a\\b", "a\\\\b"},
+                                           EscapeCase{u"{x}", "\\{x\\}"}, EscapeCase{u"Niño", "Ni\\u241\\'f1o"},
+                                           EscapeCase{u"€5 “q”", "\\u8364\\'805 \\u8220\\'93q\\u8221\\'94"},
+                                           EscapeCase{u"王", "\\u29579\\'3f"}, EscapeCase{u"\uFFFD", "\\u-3\\'3f"},
+                                           EscapeCase{u"😀", "\\u-10179\\'3f\\u-8704\\'3f"},
+                                           EscapeCase{u"a\tb", "a\\tab b"},
+                                           EscapeCase{u"a\r\nb\nc\rd", "a\\line b\\line c\\line d"},
+                                           EscapeCase{u"bell\u0007", "bell"}));
 
 struct NumberCase
 {
@@ -182,16 +186,34 @@ class RtfNumber : public ::testing::TestWithParam<NumberCase>
 
 TEST_P(RtfNumber, PrintsAsTheReport)
 {
-    EXPECT_EQ(formatNumber(GetParam().value, QLatin1String(GetParam().format)),
-              QLatin1String(GetParam().text));
+    EXPECT_EQ(formatNumber(GetParam().value, QLatin1String(GetParam().format)), QLatin1String(GetParam().text));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, RtfNumber,
-    ::testing::Values(NumberCase{1234567, "#,##0", "1,234,567"}, NumberCase{999, "#,##0", "999"},
-                      NumberCase{-1234.5, "#,##0.00", "-1,234.50"}, NumberCase{12.346, "0.00", "12.35"},
-                      NumberCase{7, "0", "7"}, NumberCase{-0.001, "0.00", "0.00"},
-                      NumberCase{0.256, "0%", "26%"}, NumberCase{0.25, "0.00%", "25.00%"},
-                      NumberCase{42, "", "42"}, NumberCase{2.5, "", "2.5"},
-                      NumberCase{1.0 / 3, "", "0.333333333333333"},
-                      NumberCase{5, "mm/dd/yyyy", "5"}, NumberCase{NAN, "#,##0", ""}));
+INSTANTIATE_TEST_SUITE_P(Formats, RtfNumber,
+                         ::testing::Values(NumberCase{1234567, "#,##0", "1,234,567"}, NumberCase{999, "#,##0", "999"},
+                                           NumberCase{-1234.5, "#,##0.00", "-1,234.50"},
+                                           NumberCase{12.346, "0.00", "12.35"}, NumberCase{7, "0", "7"},
+                                           NumberCase{-0.001, "0.00", "0.00"}, NumberCase{0.256, "0%", "26%"},
+                                           NumberCase{0.25, "0.00%", "25.00%"}, NumberCase{42, "", "42"},
+                                           NumberCase{2.5, "", "2.5"}, NumberCase{1.0 / 3, "", "0.333333333333333"},
+                                           NumberCase{5, "mm/dd/yyyy", "5"}, NumberCase{NAN, "#,##0", ""}));
+
+// An empty line inside a table still is a valid row (one empty cell across
+// the table), so readers keep the rows after it.
+TEST_F(RtfExport, EmptyTableLineKeepsTheRowsAfterIt)
+{
+    ExportDocument doc;
+    ExportTable table;
+    table.columnWidthsPt = {100, 50};
+    table.rows.append(row({text(QStringLiteral("before")), number(1)}));
+    table.rows.append(ExportRow{});
+    table.rows.append(row({text(QStringLiteral("after")), number(2)}));
+    doc.blocks.append(table);
+    const QByteArray rtf = RtfExporter::document(doc);
+    EXPECT_TRUE(rtf.contains("\\cellx3000\n\\pard\\intbl\\cell\n\\row\n"));
+    const Reading r = exportAndRead(doc, dir.path());
+    // unrtf opens a row at its first text, so the empty row shows only its end.
+    EXPECT_EQ(r.html.count(QStringLiteral("</tr>")), 3);
+    EXPECT_EQ(r.cells, (QStringList{QStringLiteral("before"), QStringLiteral("1"), QString(), QStringLiteral("after"),
+                                    QStringLiteral("2")}));
+}

@@ -123,8 +123,8 @@ TEST_F(XlsExport, SampleReportReadsBackCellByCell)
 TEST_F(XlsExport, UnicodeTextsSurvive)
 {
     ExportDocument doc;
-    const QStringList texts{QStringLiteral("Niño"), QStringLiteral("São"),
-                            QStringLiteral("Ñandú Ü ÿ"), QStringLiteral("Dr. 王 – “quoted”"),
+    const QStringList texts{QStringLiteral("Niño"),        QStringLiteral("São"),
+                            QStringLiteral("Ñandú Ü ÿ"),   QStringLiteral("Dr. 王 – “quoted”"),
                             QStringLiteral("smile 😀 end"), QString()};
     ExportTable table;
     for (const QString &t : texts)
@@ -176,8 +176,8 @@ TEST_F(XlsExport, SurrogatePairAtRecordBoundaryStaysWhole)
     // First record: 8,224 - 8 (counts) - 3 (length, flags) = 4,106 units;
     // a continuation: 8,224 - 1 (flag) = 4,111 units.
     const QString first = QString(4105, QChar(char16_t(0x738B))) + QStringLiteral("😀 tail");
-    const QString second = QString(4106 - 1, QChar(char16_t(0x738B))) + QString(4110 - 4106 + 7, u'y')
-                           + QStringLiteral("😀😀 end");
+    const QString second =
+        QString(4106 - 1, QChar(char16_t(0x738B))) + QString(4110 - 4106 + 7, u'y') + QStringLiteral("😀😀 end");
     ExportDocument doc;
     ExportTable table;
     table.rows.append(row({text(first)}));
@@ -273,8 +273,8 @@ TEST_F(XlsExport, MoreLinesThanAWorksheetHoldsFail)
 // must give back the stream byte for byte.
 TEST_F(XlsExport, CompoundFileStreamsOfEverySize)
 {
-    for (qsizetype size : {qsizetype(4096), qsizetype(4097), qsizetype(512 * 128 * 109 + 1),
-                           qsizetype(9 * 1024 * 1024)}) {
+    for (qsizetype size :
+         {qsizetype(4096), qsizetype(4097), qsizetype(512 * 128 * 109 + 1), qsizetype(9 * 1024 * 1024)}) {
         SCOPED_TRACE(size);
         QByteArray stream(size, '\0');
         for (qsizetype i = 0; i < size; ++i)
@@ -300,20 +300,16 @@ class XlsSheetName : public ::testing::TestWithParam<SheetNameCase>
 
 TEST_P(XlsSheetName, FollowsExcelRules)
 {
-    EXPECT_EQ(excelSheetName(QString::fromUtf16(GetParam().given)),
-              QString::fromUtf16(GetParam().expected));
+    EXPECT_EQ(excelSheetName(QString::fromUtf16(GetParam().given)), QString::fromUtf16(GetParam().expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, XlsSheetName,
-    ::testing::Values(SheetNameCase{u"I.3.4 Morbidity", u"I.3.4 Morbidity"},
-                      SheetNameCase{u"Deaths: [2024] a/b\\c*d?e", u"Deaths 2024 abcde"},
-                      SheetNameCase{u"A report title far longer than thirty-one characters",
-                                    u"A report title far longer than"},
-                      SheetNameCase{u"'Quoted'", u"Quoted"},
-                      SheetNameCase{u"[]:*?/\\", u"Report"},
-                      SheetNameCase{u"", u"Report"},
-                      SheetNameCase{u"Niño São", u"Niño São"}));
+INSTANTIATE_TEST_SUITE_P(Names, XlsSheetName,
+                         ::testing::Values(SheetNameCase{u"I.3.4 Morbidity", u"I.3.4 Morbidity"},
+                                           SheetNameCase{u"Deaths: [2024] a/b\\c*d?e", u"Deaths 2024 abcde"},
+                                           SheetNameCase{u"A report title far longer than thirty-one characters",
+                                                         u"A report title far longer than"},
+                                           SheetNameCase{u"'Quoted'", u"Quoted"}, SheetNameCase{u"[]:*?/\\", u"Report"},
+                                           SheetNameCase{u"", u"Report"}, SheetNameCase{u"Niño São", u"Niño São"}));
 
 // The sheet name written is the cleaned one, as xlrd reads it.
 TEST_F(XlsExport, SheetNameIsCleanedInTheFile)

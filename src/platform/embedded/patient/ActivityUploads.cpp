@@ -18,7 +18,7 @@ void uploadTopTen(const UploadPeriod &period, const QString &table, const QStrin
 {
     period.clear(table);
     period.run(QStringLiteral(
-                   "WITH src AS (%1), "
+                   "WITH src AS MATERIALIZED (%1), "
                    "g AS (SELECT Code, SUM(Sex = 'M') AS Male, SUM(Sex = 'F') AS Female, SUM(Age < 1) AS A0,"
                    " SUM(Age BETWEEN 1 AND 4) AS A1, SUM(Age BETWEEN 5 AND 9) AS A5, SUM(Age BETWEEN 10 AND 14) AS A10,"
                    " SUM(Age BETWEEN 15 AND 19) AS A15, SUM(Age BETWEEN 20 AND 44) AS A20,"
@@ -136,7 +136,7 @@ adodb::ResultSet uploadDeliveriesAndOutpatientVisits(ProcedureContext &context, 
                    " COUNT(*) AS Deliveries, COALESCE(SUM(LiveBirths), 0) AS LiveBirths,"
                    " COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
                    " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2), "
-                   "v AS (SELECT o.IsNewPatient <> 0 AS IsNew, %1 <= ?4 AS IsPedia FROM Patient_Data.tbOutpatientVisit o"
+                   "v AS MATERIALIZED (SELECT o.IsNewPatient <> 0 AS IsNew, %1 <= ?4 AS IsPedia FROM Patient_Data.tbOutpatientVisit o"
                    " JOIN Patient_Data.tbPatient p ON p.PatientID = o.PatientID"
                    " WHERE o.VisitDate >= ?1 AND o.VisitDate < ?2), "
                    "op AS (SELECT COALESCE(SUM(IsNew AND NOT IsPedia), 0) AS NewAdult,"
@@ -161,7 +161,7 @@ adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Argum
     const UploadPeriod period(context, arguments, false);
     period.clear(QStringLiteral("tbDOHRptERTestingAndOthers"));
     const QString visits = QStringLiteral(
-                               "v AS (SELECT e.EmergencyVisitID, e.Disposition, e.Diagnosis, %1 <= ?4 AS IsPedia"
+                               "v AS MATERIALIZED (SELECT e.EmergencyVisitID, e.Disposition, e.Diagnosis, %1 <= ?4 AS IsPedia"
                                " FROM Patient_Data.tbEmergencyVisit e"
                                " JOIN Patient_Data.tbPatient p ON p.PatientID = e.PatientID"
                                " WHERE e.VisitDateTime >= ?1 AND e.VisitDateTime < ?2)")
@@ -173,10 +173,12 @@ adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Argum
                    "items (RowOrder, Code, Item) AS (VALUES (1, NULL, 'Total emergency visits'),"
                    " (2, 'HOME', 'Sent home'), (3, 'ADMITTED', 'Admitted'), (4, 'TRANSFERRED', 'Transferred'),"
                    " (5, 'HAMA', 'Home against medical advice'), (6, 'DIED', 'Died in the emergency room'),"
-                   " (7, 'DOA', 'Dead on arrival')) "
-                   "%2SELECT ?1, ?3, i.RowOrder, 'VISITS', i.Code, i.Item, COALESCE(SUM(v.IsPedia = 0), 0),"
-                   " COALESCE(SUM(v.IsPedia), 0), COUNT(v.Disposition)"
-                   " FROM items i LEFT JOIN v ON i.Code IS NULL OR v.Disposition = i.Code GROUP BY i.RowOrder")
+                   " (7, 'DOA', 'Dead on arrival')), "
+                   "g AS (SELECT Disposition, SUM(IsPedia = 0) AS Adult, SUM(IsPedia) AS Pedia, COUNT(*) AS Total"
+                   " FROM v GROUP BY Disposition) "
+                   "%2SELECT ?1, ?3, i.RowOrder, 'VISITS', i.Code, i.Item, COALESCE(SUM(g.Adult), 0),"
+                   " COALESCE(SUM(g.Pedia), 0), COALESCE(SUM(g.Total), 0)"
+                   " FROM items i LEFT JOIN g ON i.Code IS NULL OR g.Disposition = i.Code GROUP BY i.RowOrder")
                    .arg(visits, insert));
     // Services by name, tests from row 1001 and other services from 2001.
     period.run(QStringLiteral(
@@ -206,7 +208,7 @@ adodb::ResultSet uploadSectionII8(ProcedureContext &context, const Arguments &ar
     const UploadPeriod period(context, arguments, true);
     period.clear(QStringLiteral("tbDOHRptSectionII8"));
     period.run(QStringLiteral(
-        "WITH o AS (SELECT IsMajor <> 0 AS Major, PayerClass IN ('PP', 'PS') AS PhilHealth"
+        "WITH o AS MATERIALIZED (SELECT IsMajor <> 0 AS Major, PayerClass IN ('PP', 'PS') AS PhilHealth"
         " FROM Patient_Data.tbOperation WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
         "items (RowOrder, OperationType, Major) AS (VALUES (1, 'Major', 1), (2, 'Minor', 0), (3, 'Total', NULL)) "
         "INSERT INTO Patient_Data.tbDOHRptSectionII8 (FromDate, ToDate, RowOrder, OperationType, PhilHealth, "
@@ -277,7 +279,7 @@ adodb::ResultSet uploadSurgicalProcedure(ProcedureContext &context, const Argume
     // An operation or a surgical site infection without a service counts
     // under the report setup's surgery service.
     period.run(QStringLiteral(
-                   "WITH o AS (SELECT COALESCE(ServiceCode, ?6) AS Svc, IsMajor <> 0 AS Major"
+                   "WITH o AS MATERIALIZED (SELECT COALESCE(ServiceCode, ?6) AS Svc, IsMajor <> 0 AS Major"
                    " FROM Patient_Data.tbOperation WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
                    "g AS (SELECT Svc, SUM(Major) AS Major, SUM(NOT Major) AS Minor, COUNT(*) AS Total FROM o GROUP BY Svc), "
                    "ssi AS (SELECT COALESCE(op.ServiceCode, ?6) AS Svc, COUNT(*) AS n FROM Patient_Data.tbInfection i"

@@ -12,7 +12,7 @@ namespace {
 // A period's discharges (deaths included) with length of stay (a same-day
 // stay is one day) and whether a death came under 48 hours.
 const QString kDischarges = QStringLiteral(
-    "d AS (SELECT a.PatientID, a.ServiceCode, a.PayerClass, a.DischargeCondition, a.IsMaternalDeath,"
+    "d AS MATERIALIZED (SELECT a.PatientID, a.ServiceCode, a.PayerClass, a.DischargeCondition, a.IsMaternalDeath,"
     " substr(a.DischargeDateTime, 1, 10) AS DisDate,"
     " MAX(1, CAST(julianday(substr(a.DischargeDateTime, 1, 10)) - julianday(substr(a.AdmissionDateTime, 1, 10))"
     " AS INTEGER)) AS Los,"

@@ -50,6 +50,8 @@ UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arg
         throw BackendError(QStringLiteral("No DOH report setup exists: save the report setup (paediatric age, "
                                           "newborn and surgery service codes) before generating the reports."),
                            50000);
+    // A year's rows of the larger tables do not fit the default page cache.
+    sql::exec(m_db, QStringLiteral("PRAGMA Patient_Data.cache_size = -32768"));
     m_pediaAge = setup.value(0).toInt();
     m_newbornCode = setup.value(1).toString();
     m_surgeryCode = setup.value(2).toString();
@@ -75,9 +77,22 @@ void UploadPeriod::run(const QString &statement) const
         m_pediaAge, m_newbornCode, m_surgeryCode,
         m_from.daysTo(m_to) + 1, m_stayCutoff.isValid() ? sql::storedDate(m_stayCutoff) : QString(),
     };
-    QSqlQuery query = sql::prepare(m_db, statement);
-    for (int i = 0; i < count; ++i)
-        query.bindValue(i, values.value(i));
+    // Each "?N" becomes a plain "?" bound in order: the driver's own
+    // handling of numbered placeholders is not to be relied on.
+    static const QRegularExpression numbered(QStringLiteral("\\?([0-9]+)"));
+    QString text;
+    QVariantList binds;
+    qsizetype done = 0;
+    for (const QRegularExpressionMatch &m : numbered.globalMatch(statement)) {
+        text += QStringView(statement).mid(done, m.capturedStart() - done);
+        text += QLatin1Char('?');
+        binds.append(values.value(m.captured(1).toInt() - 1));
+        done = m.capturedEnd();
+    }
+    text += QStringView(statement).mid(done);
+    QSqlQuery query = sql::prepare(m_db, text);
+    for (int i = 0; i < binds.size(); ++i)
+        query.bindValue(i, binds.at(i));
     sql::exec(query);
 }
 
@@ -104,7 +119,7 @@ QString category(const QString &diagnosisColumn)
 QString censusCtes()
 {
     return QStringLiteral(
-        "stays AS ("
+        "stays AS MATERIALIZED ("
         " SELECT a.AdmissionID, a.PatientID, a.ServiceCode, a.DischargeCondition, a.IsTransferIn,"
         " substr(a.AdmissionDateTime, 1, 10) AS AdmDate, substr(a.DischargeDateTime, 1, 10) AS DisDate"
         " FROM Patient_Data.tbAdmission a"
@@ -115,7 +130,7 @@ QString censusCtes()
         " substr(a.AdmissionDateTime, 1, 10), NULL"
         " FROM Patient_Data.tbAdmission a"
         " WHERE a.DischargeDateTime IS NULL AND a.AdmissionDateTime < ?8), "
-        "census AS ("
+        "census AS MATERIALIZED ("
         " SELECT s.*, MAX(0, CAST(julianday(MIN(COALESCE(s.DisDate, ?2), ?2)) - julianday(MAX(s.AdmDate, ?1))"
         " AS INTEGER)) + CASE WHEN s.AdmDate = s.DisDate AND s.AdmDate >= ?1 THEN 1 ELSE 0 END AS ServiceDays"
         " FROM stays s)");
