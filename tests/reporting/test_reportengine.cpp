@@ -249,8 +249,9 @@ TEST_F(ReportEngineTest, TwoThousandRowsPaginateWithRepeatedHeadersAndPageNOfM)
             if (t.startsWith(QLatin1String("Patient ")))
                 patients << t;
         for (const DisplayItem &item : doc.pages[p].items) {
-            if (item.kind == DisplayItem::Kind::Text && item.text.startsWith(QLatin1String("Patient ")))
+            if (item.kind == DisplayItem::Kind::Text && item.text.startsWith(QLatin1String("Patient "))) {
                 EXPECT_LE(item.rect.bottom(), 792 - 36 - 16 + 0.01) << "detail runs into the footer";
+            }
         }
     }
     ASSERT_EQ(patients.size(), 2000);

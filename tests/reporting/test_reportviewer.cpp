@@ -147,6 +147,17 @@ TEST_F(ViewerTest, CancelledPrintDialogPrintsNothing)
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
+TEST_F(ViewerTest, KeepsShowingItsPagesWhenTheReportChangesUnderIt)
+{
+    const int pages = m_viewer.pageCount();
+    m_report->setReportTitle(QStringLiteral("Renamed")); // the next fill lays out anew
+    m_viewer.show();
+    EXPECT_FALSE(m_viewer.grab().isNull());
+    EXPECT_EQ(m_viewer.pageCount(), pages);
+    m_viewer.ViewReport();
+    EXPECT_TRUE(m_viewer.SearchForText(QStringLiteral("Renamed")));
+}
+
 TEST(ViewerWithoutReport, ViewAndPrintFail)
 {
     CRViewer viewer;

@@ -168,12 +168,17 @@ std::shared_ptr<Report> Report::OpenSubreport(const QString &name)
 
 const Document &Report::document()
 {
+    return *sharedDocument();
+}
+
+std::shared_ptr<const Document> Report::sharedDocument()
+{
     Report *top = root();
     if (top != this)
-        return top->document();
+        return top->sharedDocument();
     if (!m_document)
         m_document = fillAndPaginate(*this);
-    return *m_document;
+    return m_document;
 }
 
 std::shared_ptr<DataConnection> Report::connectionFor(const LogOnInfo &logOn)

@@ -182,6 +182,9 @@ public:
     Report *root();
     // Fills and paginates when anything changed since the last time.
     const Document &document();
+    // The same, shared: a viewer keeps the pages it shows even when a later
+    // change makes the report fill anew.
+    std::shared_ptr<const Document> sharedDocument();
     int pageCount() { return document().pageCount(); }
     void invalidate();
     // The export model of the filled report (no query runs again).
@@ -205,7 +208,7 @@ private:
     reportengine::ExportOptions m_exportOptions;
     std::vector<std::shared_ptr<Report>> m_subreports;
     std::map<LogOnInfo, std::shared_ptr<DataConnection>> m_connections; // root only
-    std::unique_ptr<Document> m_document;
+    std::shared_ptr<Document> m_document;
     int m_queryRuns = 0;
 };
 

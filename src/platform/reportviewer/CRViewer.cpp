@@ -209,7 +209,7 @@ void CRViewer::setEnableGroupTree(bool enable)
 
 const reportengine::Document *CRViewer::document() const
 {
-    return m_document;
+    return m_document.get();
 }
 
 int CRViewer::pageCount() const
@@ -222,7 +222,7 @@ void CRViewer::ViewReport()
     if (!m_report)
         throw com::ComError(com::errors::ObjectRequired, QStringLiteral("The viewer has no report to show."),
                             reportengine::kEngineSource);
-    m_document = &m_report->document();
+    m_document = m_report->sharedDocument();
     m_page = 0;
     m_highlights.clear();
     m_findItem = -1;
@@ -290,7 +290,7 @@ void CRViewer::refresh()
         m_page = std::clamp(m_page, 0, count - 1);
         m_pageBox->setText(QStringLiteral("%1 of %2").arg(m_page + 1).arg(count));
         m_appliedScale = pixelsPerPoint();
-        m_view->setPage(m_document, m_page, m_appliedScale, m_highlights);
+        m_view->setPage(m_document.get(), m_page, m_appliedScale, m_highlights);
     }
     m_first->setEnabled(count > 0 && m_page > 0);
     m_previous->setEnabled(count > 0 && m_page > 0);
@@ -373,8 +373,8 @@ void CRViewer::PrintReport()
     if (!m_report)
         throw com::ComError(com::errors::ObjectRequired, QStringLiteral("The viewer has no report to print."),
                             reportengine::kEngineSource);
-    const reportengine::Document &doc = m_report->document();
-    m_document = &doc;
+    m_document = m_report->sharedDocument();
+    const reportengine::Document &doc = *m_document;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(doc.title);
     printer.setFullPage(true);

@@ -113,7 +113,7 @@ private:
     void printPages(QPrinter &printer);
 
     std::shared_ptr<reportengine::Report> m_report;
-    const reportengine::Document *m_document = nullptr;
+    std::shared_ptr<const reportengine::Document> m_document;
     bool m_displayGroupTree = true;
     bool m_enableGroupTree = true;
     int m_zoom = 100;

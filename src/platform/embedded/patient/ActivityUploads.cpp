@@ -160,12 +160,16 @@ adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Argum
 {
     const UploadPeriod period(context, arguments, false);
     period.clear(QStringLiteral("tbDOHRptERTestingAndOthers"));
-    const QString visits = QStringLiteral(
-                               "v AS MATERIALIZED (SELECT e.EmergencyVisitID, e.Disposition, e.Diagnosis, %1 <= ?4 AS IsPedia"
-                               " FROM Patient_Data.tbEmergencyVisit e"
-                               " JOIN Patient_Data.tbPatient p ON p.PatientID = e.PatientID"
-                               " WHERE e.VisitDateTime >= ?1 AND e.VisitDateTime < ?2)")
-                               .arg(age(QStringLiteral("e.VisitDateTime"), QStringLiteral("p.BirthDate")));
+    // The period's visits, with category and age group worked out once for
+    // the three groups of rows that read them.
+    period.run(QStringLiteral("DROP TABLE IF EXISTS temp.upEmergencyVisits"));
+    period.run(QStringLiteral("CREATE TEMP TABLE upEmergencyVisits AS SELECT e.EmergencyVisitID, e.Disposition,"
+                              " %1 AS Code, %2 <= ?4 AS IsPedia FROM Patient_Data.tbEmergencyVisit e"
+                              " JOIN Patient_Data.tbPatient p ON p.PatientID = e.PatientID"
+                              " WHERE e.VisitDateTime >= ?1 AND e.VisitDateTime < ?2")
+                   .arg(category(QStringLiteral("e.Diagnosis")),
+                        age(QStringLiteral("e.VisitDateTime"), QStringLiteral("p.BirthDate"))));
+    const QString visits = QStringLiteral("v AS (SELECT * FROM temp.upEmergencyVisits)");
     const QString insert = QStringLiteral("INSERT INTO Patient_Data.tbDOHRptERTestingAndOthers (FromDate, ToDate, "
                                           "RowOrder, RowGroup, Code, Item, Adult, Pedia, Total) ");
     period.run(QStringLiteral(
@@ -194,12 +198,13 @@ adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Argum
     // The ten leading diagnoses seen, from row 3001.
     period.run(QStringLiteral(
                    "WITH %1, "
-                   "g AS (SELECT %2 AS Code, COALESCE(SUM(IsPedia = 0), 0) AS Adult, COALESCE(SUM(IsPedia), 0) AS Pedia,"
-                   " COUNT(*) AS Total FROM v WHERE %2 <> '' GROUP BY 1), "
+                   "g AS (SELECT Code, COALESCE(SUM(IsPedia = 0), 0) AS Adult, COALESCE(SUM(IsPedia), 0) AS Pedia,"
+                   " COUNT(*) AS Total FROM v WHERE Code <> '' GROUP BY 1), "
                    "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS Rank FROM g) "
-                   "%3SELECT ?1, ?3, 3000 + r.Rank, 'DISEASE', r.Code, COALESCE(c.Title, r.Code), Adult, Pedia, Total"
+                   "%2SELECT ?1, ?3, 3000 + r.Rank, 'DISEASE', r.Code, COALESCE(c.Title, r.Code), Adult, Pedia, Total"
                    " FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code WHERE r.Rank <= 10")
-                   .arg(visits, category(QStringLiteral("v.Diagnosis")), insert));
+                   .arg(visits, insert));
+    period.run(QStringLiteral("DROP TABLE temp.upEmergencyVisits"));
     return {};
 }
 

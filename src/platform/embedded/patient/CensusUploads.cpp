@@ -11,14 +11,17 @@ namespace {
 
 // A period's discharges (deaths included) with length of stay (a same-day
 // stay is one day) and whether a death came under 48 hours.
-const QString kDischarges = QStringLiteral(
-    "d AS MATERIALIZED (SELECT a.PatientID, a.ServiceCode, a.PayerClass, a.DischargeCondition, a.IsMaternalDeath,"
+const QString kDischargeRows = QStringLiteral(
+    "SELECT a.PatientID, a.ServiceCode, a.PayerClass, a.DischargeCondition, a.IsMaternalDeath,"
     " substr(a.DischargeDateTime, 1, 10) AS DisDate,"
     " MAX(1, CAST(julianday(substr(a.DischargeDateTime, 1, 10)) - julianday(substr(a.AdmissionDateTime, 1, 10))"
     " AS INTEGER)) AS Los,"
     " (CAST(strftime('%s', a.DischargeDateTime) AS INTEGER) - CAST(strftime('%s', a.AdmissionDateTime) AS INTEGER))"
     " < 172800 AS Under48"
-    " FROM Patient_Data.tbAdmission a WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2)");
+    " FROM Patient_Data.tbAdmission a WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2");
+const QString kDischarges = QStringLiteral("d AS MATERIALIZED (") + kDischargeRows + QStringLiteral(")");
+// The service rows and the total row read the period's discharges once.
+const QString kDischargesKept = QStringLiteral("d AS (SELECT * FROM temp.upDischarges)");
 
 struct Aggregate
 {
@@ -79,6 +82,8 @@ void uploadByService(const UploadPeriod &period, const QString &table, const Agg
                      const QString &extraNames, const QString &extraValues)
 {
     period.clear(table);
+    period.run(QStringLiteral("DROP TABLE IF EXISTS temp.upDischarges"));
+    period.run(QStringLiteral("CREATE TEMP TABLE upDischarges AS ") + kDischargeRows);
     const QString names = aggregateList(columns, false);
     const QString extras = extraNames.isEmpty() ? QString() : QStringLiteral(", ") + extraNames;
     auto extraFrom = [&](const QString &alias) {
@@ -98,13 +103,13 @@ void uploadByService(const UploadPeriod &period, const QString &table, const Agg
                    " (PARTITION BY z.ServiceCode = ?5 ORDER BY z.ServiceCode) END,"
                    " CASE WHEN z.ServiceCode = ?5 THEN 'NEWBORN' ELSE 'SERVICE' END, z.ServiceCode, z.Service, %5%7"
                    " FROM z")
-                   .arg(kDischarges, aggregateList(columns, true), zeroed(columns, QStringLiteral("g")), table, names,
+                   .arg(kDischargesKept, aggregateList(columns, true), zeroed(columns, QStringLiteral("g")), table, names,
                         extras, extraFrom(QStringLiteral("z"))));
     period.run(QStringLiteral("WITH %1, t AS (SELECT %2 FROM d WHERE ServiceCode <> ?5), "
                               "z AS (SELECT %3 FROM t) "
                               "INSERT INTO Patient_Data.%4 (FromDate, ToDate, RowOrder, RowType, ServiceCode, Service, "
                               "%5%6) SELECT ?1, ?3, 900, 'TOTAL', NULL, 'Total', %5%7 FROM z")
-                   .arg(kDischarges, aggregateList(columns, true),
+                   .arg(kDischargesKept, aggregateList(columns, true),
                         [&] {
                             QStringList parts;
                             for (const Aggregate &a : columns)
@@ -112,6 +117,7 @@ void uploadByService(const UploadPeriod &period, const QString &table, const Agg
                             return parts.join(QStringLiteral(", "));
                         }(),
                         table, names, extras, extraFrom(QStringLiteral("z"))));
+    period.run(QStringLiteral("DROP TABLE temp.upDischarges"));
 }
 
 } // namespace
