@@ -109,7 +109,7 @@ adodb::ResultSet uploadSectionIII114(ProcedureContext &context, const Arguments 
                  QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbOutpatientVisit v"
                                 " JOIN Patient_Data.tbPatient p ON p.PatientID = v.PatientID"
                                 " WHERE v.VisitDate >= ?1 AND v.VisitDate < ?2")
-                     .arg(category(QStringLiteral("v.Diagnosis")),
+                     .arg(QStringLiteral("v.DiagnosisCategory"),
                           age(QStringLiteral("v.VisitDate"), QStringLiteral("p.BirthDate"))));
     return {};
 }
@@ -121,7 +121,7 @@ adodb::ResultSet uploadSectionII103(ProcedureContext &context, const Arguments &
                  QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbEmergencyVisit e"
                                 " JOIN Patient_Data.tbPatient p ON p.PatientID = e.PatientID"
                                 " WHERE e.VisitDateTime >= ?1 AND e.VisitDateTime < ?2")
-                     .arg(category(QStringLiteral("e.Diagnosis")),
+                     .arg(QStringLiteral("e.DiagnosisCategory"),
                           age(QStringLiteral("e.VisitDateTime"), QStringLiteral("p.BirthDate"))));
     return {};
 }
@@ -167,7 +167,7 @@ adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Argum
                               " %1 AS Code, %2 <= ?4 AS IsPedia FROM Patient_Data.tbEmergencyVisit e"
                               " JOIN Patient_Data.tbPatient p ON p.PatientID = e.PatientID"
                               " WHERE e.VisitDateTime >= ?1 AND e.VisitDateTime < ?2")
-                   .arg(category(QStringLiteral("e.Diagnosis")),
+                   .arg(QStringLiteral("e.DiagnosisCategory"),
                         age(QStringLiteral("e.VisitDateTime"), QStringLiteral("p.BirthDate"))));
     const QString visits = QStringLiteral("v AS (SELECT * FROM temp.upEmergencyVisits)");
     const QString insert = QStringLiteral("INSERT INTO Patient_Data.tbDOHRptERTestingAndOthers (FromDate, ToDate, "

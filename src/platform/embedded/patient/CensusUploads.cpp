@@ -14,10 +14,7 @@ namespace {
 const QString kDischargeRows = QStringLiteral(
     "SELECT a.PatientID, a.ServiceCode, a.PayerClass, a.DischargeCondition, a.IsMaternalDeath,"
     " substr(a.DischargeDateTime, 1, 10) AS DisDate,"
-    " MAX(1, CAST(julianday(substr(a.DischargeDateTime, 1, 10)) - julianday(substr(a.AdmissionDateTime, 1, 10))"
-    " AS INTEGER)) AS Los,"
-    " (CAST(strftime('%s', a.DischargeDateTime) AS INTEGER) - CAST(strftime('%s', a.AdmissionDateTime) AS INTEGER))"
-    " < 172800 AS Under48"
+    " a.LengthOfStay AS Los, a.Under48h AS Under48"
     " FROM Patient_Data.tbAdmission a WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2");
 const QString kDischarges = QStringLiteral("d AS MATERIALIZED (") + kDischargeRows + QStringLiteral(")");
 // The service rows and the total row read the period's discharges once.

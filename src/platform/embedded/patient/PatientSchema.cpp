@@ -10,6 +10,9 @@ namespace embedded::patient {
 
 namespace {
 
+// The ICD-10 category of a visit's diagnosis is kept with the visit (the
+// same expression as fragment::category) so that the leading causes group a
+// stored value instead of working it out per row.
 const char *const kPatientTables[] = {
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbPatient (
         PatientID INTEGER PRIMARY KEY,
@@ -32,6 +35,12 @@ const char *const kPatientTables[] = {
         IsMaternalDeath BIT NOT NULL DEFAULT 0,
         StayDays INTEGER GENERATED ALWAYS AS (CAST(julianday(substr(DischargeDateTime, 1, 10))
                                                   - julianday(substr(AdmissionDateTime, 1, 10)) AS INTEGER)) VIRTUAL,
+        -- Kept with the stay for the discharge figures: length of stay (a
+        -- same-day stay is one day) and whether the stay lasted under 48 h.
+        LengthOfStay INTEGER GENERATED ALWAYS AS (MAX(1, CAST(julianday(substr(DischargeDateTime, 1, 10))
+                                                      - julianday(substr(AdmissionDateTime, 1, 10)) AS INTEGER))) STORED,
+        Under48h INTEGER GENERATED ALWAYS AS ((CAST(strftime('%s', DischargeDateTime) AS INTEGER)
+                                               - CAST(strftime('%s', AdmissionDateTime) AS INTEGER)) < 172800) STORED,
         CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime),
         CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))))",
     R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionDate ON tbAdmission (AdmissionDateTime))",
@@ -40,8 +49,8 @@ const char *const kPatientTables[] = {
     // Covering indexes: the uploads read a period's discharges and stays from
     // the index alone instead of one table lookup per row.
     R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionDischargeCover ON tbAdmission (DischargeDateTime,
-        AdmissionDateTime, ServiceCode, DischargeCondition, PayerClass, PatientID, IsMaternalDeath, FinalDiagnosis,
-        UnderlyingCause))",
+        AdmissionDateTime, ServiceCode, DischargeCondition, PayerClass, PatientID, IsMaternalDeath, LengthOfStay,
+        Under48h, FinalDiagnosis, UnderlyingCause))",
     R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionDateCover ON tbAdmission (AdmissionDateTime,
         DischargeDateTime, ServiceCode, DischargeCondition, IsTransferIn, PatientID))",
     R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionOpen ON tbAdmission (AdmissionDateTime)
@@ -60,20 +69,22 @@ const char *const kPatientTables[] = {
         PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
         VisitDate TEXT NOT NULL,
         IsNewPatient BIT NOT NULL,
-        Diagnosis TEXT))",
+        Diagnosis TEXT,
+        DiagnosisCategory TEXT GENERATED ALWAYS AS (upper(substr(replace(trim(Diagnosis), '.', ''), 1, 3))) STORED))",
     R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixOutpatientVisitDate ON tbOutpatientVisit (VisitDate))",
     R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixOutpatientVisitCover ON tbOutpatientVisit (VisitDate, PatientID,
-        IsNewPatient, Diagnosis))",
+        IsNewPatient, DiagnosisCategory))",
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbEmergencyVisit (
         EmergencyVisitID INTEGER PRIMARY KEY,
         PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
         VisitDateTime TEXT NOT NULL,
         Disposition TEXT NOT NULL
             CHECK (Disposition IN ('HOME', 'ADMITTED', 'TRANSFERRED', 'HAMA', 'DIED', 'DOA')),
-        Diagnosis TEXT))",
+        Diagnosis TEXT,
+        DiagnosisCategory TEXT GENERATED ALWAYS AS (upper(substr(replace(trim(Diagnosis), '.', ''), 1, 3))) STORED))",
     R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixEmergencyVisitDate ON tbEmergencyVisit (VisitDateTime))",
     R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixEmergencyVisitCover ON tbEmergencyVisit (VisitDateTime, PatientID,
-        Disposition, Diagnosis))",
+        Disposition, DiagnosisCategory))",
     // Tests and other services given during an emergency visit.
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbEmergencyService (
         EmergencyServiceID INTEGER PRIMARY KEY,
