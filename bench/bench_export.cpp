@@ -1,5 +1,6 @@
 // Export speed of a 10,000-row report to the Excel 97-2003 and Rich Text
 // formats, in memory and through exportToFile (target: under 200 ms each).
+#include "fixtures/ExportData.h"
 #include "reportexport/Exporter.h"
 
 #include <QBuffer>
@@ -11,23 +12,6 @@ using namespace reportexport;
 
 namespace {
 
-ExportCell textCell(const QString &text, bool bold = false, int span = 1)
-{
-    ExportCell cell;
-    cell.value = text;
-    cell.bold = bold;
-    cell.columnSpan = span;
-    return cell;
-}
-
-ExportCell numberCell(double value, const QString &format)
-{
-    ExportCell cell;
-    cell.value = value;
-    cell.numberFormat = format;
-    return cell;
-}
-
 // A report the size of a year's discharge listing: the header block, a
 // header row and 10,000 rows of a name, a diagnosis and four numbers.
 const ExportDocument &report()
@@ -38,29 +22,21 @@ const ExportDocument &report()
         d.sheetName = QStringLiteral("Discharges");
         d.landscape = true;
         for (const char *line : {"Hospital Niño Jesús", "12 Rizal Avenue", "Discharges by Service",
-                                 "January 01, 2024 to December 31, 2024"}) {
-            ExportParagraph p;
-            p.text = QString::fromUtf8(line);
-            p.bold = true;
-            p.align = ExportParagraph::Align::Center;
-            d.blocks.append(p);
-        }
+                                 "January 01, 2024 to December 31, 2024"})
+            d.blocks.append(testdata::paragraph(QString::fromUtf8(line), true, 10, ExportParagraph::Align::Center));
         ExportTable table;
         table.columnWidthsPt = {150, 150, 60, 60, 60, 60};
         ExportRow header;
         for (const char *caption : {"Patient", "Diagnosis", "Days", "Charges", "Paid", "Rate"})
-            header.cells.append(textCell(QString::fromLatin1(caption), true));
+            header.cells.append(testdata::text(QString::fromLatin1(caption), true));
         table.headerRows.append(header);
-        for (int i = 0; i < 10000; ++i) {
-            ExportRow row;
-            row.cells = {textCell(QStringLiteral("Patient %1 Peña").arg(i)),
-                         textCell(QStringLiteral("Diagnosis %1 São").arg(i % 250)),
-                         numberCell(i % 31, QStringLiteral("#,##0")),
-                         numberCell(i * 17.5, QStringLiteral("#,##0.00")),
-                         numberCell(i * 11.25, QStringLiteral("#,##0.00")),
-                         numberCell((i % 100) / 100.0, QStringLiteral("0.00"))};
-            table.rows.append(row);
-        }
+        for (int i = 0; i < 10000; ++i)
+            table.rows.append(testdata::row({testdata::text(QStringLiteral("Patient %1 Peña").arg(i)),
+                                             testdata::text(QStringLiteral("Diagnosis %1 São").arg(i % 250)),
+                                             testdata::number(i % 31, QStringLiteral("#,##0")),
+                                             testdata::number(i * 17.5, QStringLiteral("#,##0.00")),
+                                             testdata::number(i * 11.25, QStringLiteral("#,##0.00")),
+                                             testdata::number((i % 100) / 100.0, QStringLiteral("0.00"))}));
         d.blocks.append(table);
         return d;
     }();

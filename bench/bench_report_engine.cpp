@@ -1,14 +1,13 @@
 // Fill and paginate a 10,000-row report from the embedded store, then paint
 // its first page: the work between pressing Print and seeing the report.
 #include "embedded/Store.h"
+#include "fixtures/VisitsData.h"
 #include "reportengine/Painter.h"
 #include "reportengine/ReportEngine.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDate>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -52,31 +51,13 @@ struct Fixture
 {
     QTemporaryDir dir;
     QString storeFolder = dir.filePath(QStringLiteral("store"));
-    QString reportPath = dir.filePath(QStringLiteral("bench.rpt"));
+    QString reportPath;
 
     explicit Fixture(int rows)
     {
         embedded::Store store(storeFolder);
-        store.writeTransaction([&] {
-            embedded::sql::exec(store.database(),
-                                QStringLiteral("CREATE TABLE Patient_Data.tbVisits (Id INTEGER PRIMARY KEY, Service TEXT, "
-                                               "Patient TEXT, Visits INTEGER, Days INTEGER, VisitDate TEXT)"));
-            QSqlQuery insert = embedded::sql::prepare(
-                store.database(), QStringLiteral("INSERT INTO Patient_Data.tbVisits VALUES (?, ?, ?, ?, ?, ?)"));
-            const QStringList services{QStringLiteral("Medicine"), QStringLiteral("Pediatrics"), QStringLiteral("Surgery")};
-            for (int i = 0; i < rows; ++i) {
-                insert.addBindValue(i + 1);
-                insert.addBindValue(services.at(i * 3 / rows));
-                insert.addBindValue(QStringLiteral("Patient %1").arg(i + 1, 5, 10, QLatin1Char('0')));
-                insert.addBindValue(i % 7 + 1);
-                insert.addBindValue(i % 3);
-                insert.addBindValue(QDate(2024, 3, 1).addDays(i % 31).toString(QStringLiteral("yyyy-MM-dd")));
-                embedded::sql::exec(insert);
-            }
-        });
-        QFile file(reportPath);
-        file.open(QIODevice::WriteOnly);
-        file.write(kReport);
+        testdata::createVisits(store, rows);
+        reportPath = testdata::writeReportFile(dir, QStringLiteral("bench.rpt"), QString::fromUtf8(kReport));
     }
 };
 

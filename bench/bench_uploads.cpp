@@ -169,10 +169,13 @@ void registerAll()
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.5);
     }
-    for (int i = 0; i < int(std::size(kUploads)); ++i)
-        benchmark::RegisterBenchmark((std::string("OneUpload/scale1/year/") + kUploads[i][0]).c_str(),
-                                     [i](benchmark::State &s) { oneUpload(s, i, 1, kYear); })
-            ->Unit(benchmark::kMillisecond);
+    for (int scale : {1, 10}) {
+        for (int i = 0; i < int(std::size(kUploads)); ++i)
+            benchmark::RegisterBenchmark(
+                (std::string("OneUpload/scale") + std::to_string(scale) + "/year/" + kUploads[i][0]).c_str(),
+                [i, scale](benchmark::State &s) { oneUpload(s, i, scale, kYear); })
+                ->Unit(benchmark::kMillisecond);
+    }
 }
 
 } // namespace

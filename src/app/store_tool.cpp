@@ -12,15 +12,17 @@
 #include <cstdio>
 
 // velmora-store: creates and checks embedded stores.
-//   velmora-store create FOLDER [--demo]   a new store (with the demo hospital
-//                                          and its one demo user)
+//   velmora-store create FOLDER [--demo [--scale N]]
+//                                          a new store (with the demo hospital
+//                                          and its one demo user; --scale
+//                                          multiplies the demo volume)
 //   velmora-store check FOLDER             integrity check of an existing store
 //   velmora-store path                     the default store folder
 namespace {
 
 int usage(QTextStream &err)
 {
-    err << "usage: velmora-store create FOLDER [--demo] | check FOLDER | path\n";
+    err << "usage: velmora-store create FOLDER [--demo [--scale N]] | check FOLDER | path\n";
     return 2;
 }
 
@@ -60,9 +62,18 @@ int main(int argc, char **argv)
                 err << "A store already exists in " << folder << "; it was left as it is.\n";
                 return 1;
             }
+            embedded::DemoHospital::Options options;
+            const qsizetype scaleAt = args.indexOf(QStringLiteral("--scale"));
+            if (scaleAt >= 0) {
+                bool ok = false;
+                options.scale = args.value(scaleAt + 1).toInt(&ok);
+                if (!ok || options.scale < 1 || options.scale > 100) {
+                    err << "--scale takes a whole number from 1 to 100.\n";
+                    return 2;
+                }
+            }
             embedded::Store store(folder);
             if (args.contains(QStringLiteral("--demo"))) {
-                embedded::DemoHospital::Options options;
                 embedded::DemoHospital::fill(store, options);
                 // The one account of the demo store, on the DOH reports' department.
                 session::UserAccounts(store).addUser({QStringLiteral("demo"), QStringLiteral("velmora-demo"),

@@ -1,44 +1,8 @@
 #include "ReportTestSupport.h"
 
-#include "embedded/Store.h"
-
-#include <QFile>
 #include <QProcess>
 
 namespace testing_support {
-
-QString writeReportFile(const QTemporaryDir &dir, const QString &name, const QString &xml)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
-    file.write(xml.toUtf8());
-    return path;
-}
-
-void createVisits(TempStore &store, int rows)
-{
-    embedded::Store &s = store.store();
-    s.writeTransaction([&] {
-        embedded::sql::exec(s.database(),
-                            QStringLiteral("CREATE TABLE Patient_Data.tbVisits (Id INTEGER PRIMARY KEY, Service TEXT, "
-                                           "Patient TEXT, Visits INTEGER, Days INTEGER, VisitDate TEXT)"));
-        QSqlQuery insert = embedded::sql::prepare(
-            s.database(), QStringLiteral("INSERT INTO Patient_Data.tbVisits VALUES (?, ?, ?, ?, ?, ?)"));
-        const QStringList services{QStringLiteral("Medicine"), QStringLiteral("Pediatrics"), QStringLiteral("Surgery")};
-        const int block = std::max(1, (rows + 2) / 3);
-        for (int i = 0; i < rows; ++i) {
-            insert.addBindValue(i + 1);
-            insert.addBindValue(services.at(std::min(2, i / block)));
-            insert.addBindValue(QStringLiteral("Patient %1").arg(i + 1, 5, 10, QLatin1Char('0')));
-            insert.addBindValue(i % 7 + 1);
-            insert.addBindValue(i % 3);
-            insert.addBindValue(QDate(2024, 3, 1).addDays(i % 31).toString(QStringLiteral("yyyy-MM-dd")));
-            embedded::sql::exec(insert);
-        }
-    });
-}
 
 QString visitsReportXml(const QString &location, const QString &extraSections, const QString &groupAttributes)
 {

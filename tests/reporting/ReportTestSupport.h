@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fixtures/VisitsData.h"
 #include "session/CurrentUser.h"
 #include "support/TempStore.h"
 
@@ -8,13 +9,13 @@
 
 namespace testing_support {
 
-// Writes a report file into dir and returns its path.
-QString writeReportFile(const QTemporaryDir &dir, const QString &name, const QString &xml);
+using testdata::writeReportFile;
 
-// Creates Patient_Data.tbVisits (Service, Patient, Visits, Days, VisitDate)
-// with `rows` rows: services cycle through "Medicine", "Pediatrics",
-// "Surgery" in blocks of rows / 3, Visits = i % 7 + 1, Days = i % 3.
-void createVisits(TempStore &store, int rows);
+// testdata::createVisits on the temporary store.
+inline void createVisits(TempStore &store, int rows)
+{
+    testdata::createVisits(store.store(), rows);
+}
 
 // A report of tbVisits grouped by Service, with page header, detail, group
 // footer totals, report footer and "Page N of M". location names the table.

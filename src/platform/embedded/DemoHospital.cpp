@@ -288,14 +288,16 @@ public:
         , m_admission(db, QStringLiteral("INSERT INTO Patient_Data.tbAdmission (AdmissionID, PatientID, "
                                          "AdmissionDateTime, DischargeDateTime, ServiceCode, PayerClass, "
                                          "DischargeCondition, IsTransferIn, FinalDiagnosis, UnderlyingCause, "
-                                         "IsMaternalDeath) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+                                         "IsMaternalDeath, PatientSex, PatientBirthDate) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
         , m_delivery(db, QStringLiteral("INSERT INTO Patient_Data.tbDelivery (DeliveryID, AdmissionID, "
                                         "DeliveryDateTime, DeliveryType, LiveBirths, FetalDeaths) "
                                         "VALUES (?, ?, ?, ?, ?, ?)"))
         , m_outpatient(db, QStringLiteral("INSERT INTO Patient_Data.tbOutpatientVisit (OutpatientVisitID, PatientID, "
-                                          "VisitDate, IsNewPatient, Diagnosis) VALUES (?, ?, ?, ?, ?)"))
+                                          "VisitDate, IsNewPatient, Diagnosis, PatientSex, PatientBirthDate) "
+                                          "VALUES (?, ?, ?, ?, ?, ?, ?)"))
         , m_emergency(db, QStringLiteral("INSERT INTO Patient_Data.tbEmergencyVisit (EmergencyVisitID, PatientID, "
-                                         "VisitDateTime, Disposition, Diagnosis) VALUES (?, ?, ?, ?, ?)"))
+                                         "VisitDateTime, Disposition, Diagnosis, PatientSex, PatientBirthDate) "
+                                         "VALUES (?, ?, ?, ?, ?, ?, ?)"))
         , m_emergencyService(db, QStringLiteral("INSERT INTO Patient_Data.tbEmergencyService (EmergencyVisitID, "
                                                 "ServiceType, ServiceName, Quantity) VALUES (?, ?, ?, ?)"))
         , m_operation(db, QStringLiteral("INSERT INTO Patient_Data.tbOperation (OperationID, PatientID, AdmissionID, "
@@ -331,8 +333,19 @@ private:
     qint64 newPatient(bool male, const QDate &birth)
     {
         const qint64 id = ++m_patients;
-        m_patient({id, male ? QStringLiteral("M") : QStringLiteral("F"), dateText(birth)});
+        m_patientFacts.push_back({male, birth});
+        m_patient({id, sexText(male), dateText(birth)});
         return id;
+    }
+
+    static QString sexText(bool male) { return male ? QStringLiteral("M") : QStringLiteral("F"); }
+
+    // The patient's sex and birth date as the visit and admission rows copy
+    // them; written here, they spare the store's trigger a second write.
+    QVariantList copiesOf(qint64 patient) const
+    {
+        const PatientFacts &p = m_patientFacts[std::size_t(patient - 1)];
+        return {sexText(p.male), dateText(p.birth)};
     }
 
     QDate birthFor(const QDate &day, int minAge, int maxAge)
@@ -352,10 +365,11 @@ private:
     {
         const qint64 id = ++m_admissions;
         const bool stillIn = discharged >= m_endOfData;
-        m_admission({id, patient, momentText(admitted), stillIn ? QVariant() : QVariant(momentText(discharged)),
+        m_admission(QVariantList{id, patient, momentText(admitted), stillIn ? QVariant() : QVariant(momentText(discharged)),
                      QString::fromLatin1(service), QString::fromLatin1(payer),
                      stillIn ? QVariant() : QVariant(QString::fromLatin1(condition)), transferIn ? 1 : 0,
-                     nullable(diagnosis), stillIn ? QVariant() : nullable(cause), (!stillIn && maternal) ? 1 : 0});
+                     nullable(diagnosis), stillIn ? QVariant() : nullable(cause), (!stillIn && maternal) ? 1 : 0}
+                    + copiesOf(patient));
         m_recent[std::size_t(id % m_recent.size())] = {id, patient};
         return id;
     }
@@ -505,8 +519,9 @@ private:
         } else {
             patient = m_outpatientPool[std::size_t(m_random.below(int(m_outpatientPool.size())))];
         }
-        m_outpatient({++m_outpatientVisits, patient, dateText(day), isNew ? 1 : 0,
-                      QString::fromLatin1(m_random.weighted(kOutpatientDiagnoses).value)});
+        m_outpatient(QVariantList{++m_outpatientVisits, patient, dateText(day), isNew ? 1 : 0,
+                      QString::fromLatin1(m_random.weighted(kOutpatientDiagnoses).value)}
+                     + copiesOf(patient));
     }
 
     void emergencyVisit(const QDate &day)
@@ -521,8 +536,9 @@ private:
         }
         const qint64 id = ++m_emergencyVisits;
         const Moment when = momentOf(day, m_random.below(int(kDay)));
-        m_emergency({id, patient, momentText(when), QString::fromLatin1(m_random.weighted(kDispositions).value),
-                     QString::fromLatin1(m_random.weighted(kEmergencyDiagnoses).value)});
+        m_emergency(QVariantList{id, patient, momentText(when), QString::fromLatin1(m_random.weighted(kDispositions).value),
+                     QString::fromLatin1(m_random.weighted(kEmergencyDiagnoses).value)}
+                    + copiesOf(patient));
         for (int tests = m_random.below(3); tests > 0; --tests)
             m_emergencyService({id, QStringLiteral("TEST"), QString::fromLatin1(m_random.weighted(kTests).value), 1});
         if (m_random.below(2) == 0)
@@ -616,6 +632,12 @@ private:
     qint64 m_operations = 0;
     std::vector<qint64> m_adultPool;
     std::vector<qint64> m_outpatientPool;
+    struct PatientFacts
+    {
+        bool male;
+        QDate birth;
+    };
+    std::vector<PatientFacts> m_patientFacts; // by patient id - 1
     std::array<Stay, 256> m_recent{};
     Insert m_patient, m_admission, m_delivery, m_outpatient, m_emergency, m_emergencyService, m_operation,
         m_infection, m_deviceDay, m_lab;
@@ -676,6 +698,11 @@ void fillHospitalRecords(const QSqlDatabase &db)
 
 void DemoHospital::fill(Store &store, const Options &options)
 {
+    // The visits' patient and cause indexes take rows out of order; a large
+    // page cache keeps them in memory while the years are written.
+    QSqlQuery cache = sql::exec(store.database(), QStringLiteral("PRAGMA Patient_Data.cache_size"));
+    const QString usual = cache.next() ? cache.value(0).toString() : QStringLiteral("-2000");
+    sql::exec(store.database(), QStringLiteral("PRAGMA Patient_Data.cache_size = -524288"));
     store.writeTransaction([&] {
         const QSqlDatabase db = store.database();
         fillHospitalRecords(db);
@@ -684,6 +711,7 @@ void DemoHospital::fill(Store &store, const Options &options)
     });
     // Fresh statistics let the planner pick the date indexes.
     sql::exec(store.database(), QStringLiteral("ANALYZE Patient_Data"));
+    sql::exec(store.database(), QStringLiteral("PRAGMA Patient_Data.cache_size = %1").arg(usual.toLongLong()));
 }
 
 } // namespace embedded

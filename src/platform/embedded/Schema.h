@@ -7,6 +7,9 @@
 namespace embedded::schema {
 
 void createAll(const QSqlDatabase &db);
+// Brings tables an earlier version wrote to this version's layout, keeping
+// their rows; runs before createAll, outside any transaction.
+void upgradeAll(const QSqlDatabase &db);
 
 // The program's own records: hospital, setup flags, report setup and log,
 // Section I, hospital info 2, services.

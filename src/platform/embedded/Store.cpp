@@ -87,6 +87,9 @@ void Store::openFiles(OpenMode mode)
     sql::exec(db, QStringLiteral("PRAGMA journal_mode=DELETE"));
     sql::exec(db, QStringLiteral("PRAGMA synchronous=FULL"));
     sql::exec(db, QStringLiteral("PRAGMA foreign_keys=ON"));
+    // Statement journals and the uploads' working tables stay in memory
+    // instead of temporary files written and thrown away.
+    sql::exec(db, QStringLiteral("PRAGMA temp_store=MEMORY"));
     for (const AttachedFile &f : kFiles) {
         const QString schema = QString::fromLatin1(f.schema);
         const QString path = QDir(m_folder).filePath(QString::fromLatin1(f.file));
@@ -102,38 +105,31 @@ void Store::openFiles(OpenMode mode)
 
 void Store::createSchema()
 {
+    schema::upgradeAll(database());
     writeTransaction([&] { schema::createAll(database()); });
 }
 
 void Store::writeTransaction(const std::function<void()> &body)
 {
-    QSqlDatabase db = database();
-    if (m_inTransaction) {
-        body();
-        return;
-    }
-    sql::exec(db, QStringLiteral("BEGIN IMMEDIATE"));
-    m_inTransaction = true;
-    try {
-        body();
-        m_inTransaction = false;
-        sql::exec(db, QStringLiteral("COMMIT"));
-    } catch (...) {
-        m_inTransaction = false;
-        QSqlQuery rollback(db);
-        rollback.exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
+    // IMMEDIATE takes the write lock at once, so that two writers meet at the
+    // start instead of one failing half-way.
+    transaction(QStringLiteral("BEGIN IMMEDIATE"), body);
 }
 
 void Store::readTransaction(const std::function<void()> &body)
 {
+    transaction(QStringLiteral("BEGIN DEFERRED"), body);
+}
+
+void Store::transaction(const QString &begin, const std::function<void()> &body)
+{
     QSqlDatabase db = database();
+    // A body inside another transaction joins it: the outer one commits.
     if (m_inTransaction) {
         body();
         return;
     }
-    sql::exec(db, QStringLiteral("BEGIN DEFERRED"));
+    sql::exec(db, begin);
     m_inTransaction = true;
     try {
         body();

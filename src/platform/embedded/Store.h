@@ -46,6 +46,7 @@ public:
 private:
     void openFiles(OpenMode mode);
     void createSchema();
+    void transaction(const QString &begin, const std::function<void()> &body);
 
     QString m_folder;
     QString m_connectionName;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
 namespace reportexport::le {
 
@@ -16,6 +17,12 @@ inline void u16(QByteArray &out, unsigned v)
 {
     const char b[2] = {char(v & 0xFF), char((v >> 8) & 0xFF)};
     out.append(b, 2);
+}
+// A run of 16-bit fields, for fixed records written field by field.
+inline void u16s(QByteArray &out, std::initializer_list<unsigned> values)
+{
+    for (unsigned v : values)
+        u16(out, v);
 }
 inline void u32(QByteArray &out, uint32_t v)
 {

@@ -480,12 +480,7 @@ QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
         const double px = pt * 96.0 / 72.0;
         const int width = int(std::clamp(std::lround((px - 5.0) / 7.0 * 256.0), 256L, 65280L));
         QByteArray d;
-        le::u16(d, unsigned(c));
-        le::u16(d, unsigned(c));
-        le::u16(d, unsigned(width));
-        le::u16(d, kFirstCellXf);
-        le::u16(d, 0);
-        le::u16(d, 0);
+        le::u16s(d, {unsigned(c), unsigned(c), unsigned(width), kFirstCellXf, 0, 0});
         record(out, kColInfo, d);
     }
 
@@ -509,13 +504,9 @@ QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
             int lastColumn = 0;
             for (const Cell &cell : row.cells)
                 lastColumn = std::max(lastColumn, cell.column + 1);
+            const unsigned height = row.heightTwips ? unsigned(row.heightTwips) : 255u;
             QByteArray d;
-            le::u16(d, unsigned(r));
-            le::u16(d, 0);
-            le::u16(d, unsigned(lastColumn));
-            le::u16(d, row.heightTwips ? unsigned(row.heightTwips) : 255u);
-            le::u16(d, 0);
-            le::u16(d, 0);
+            le::u16s(d, {unsigned(r), 0, unsigned(lastColumn), height, 0, 0});
             // Bit 8 is always set; bit 6 marks a height of its own.
             le::u32(d, 0x0100 | (row.heightTwips ? 0x0040 : 0) | (kFirstCellXf << 16));
             record(out, kRow, d);
@@ -523,9 +514,7 @@ QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
         for (qsizetype r = first; r < last; ++r) {
             for (const Cell &cell : sheet.rows.at(r).cells) {
                 QByteArray d;
-                le::u16(d, unsigned(r));
-                le::u16(d, unsigned(cell.column));
-                le::u16(d, unsigned(cell.xf));
+                le::u16s(d, {unsigned(r), unsigned(cell.column), unsigned(cell.xf)});
                 switch (cell.kind) {
                 case Cell::Kind::Text:
                     le::u32(d, cell.sst);
@@ -547,13 +536,7 @@ QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
     // the sheet selected and shown.
     {
         QByteArray d;
-        le::u16(d, 0x06B6);
-        le::u16(d, 0);
-        le::u16(d, 0);
-        le::u16(d, 64);
-        le::u16(d, 0);
-        le::u16(d, 0);
-        le::u16(d, 0);
+        le::u16s(d, {0x06B6, 0, 0, 64, 0, 0, 0});
         le::u32(d, 0);
         record(out, kWindow2, d);
     }
@@ -565,10 +548,7 @@ QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
         le::u16(d, unsigned(last - first));
         for (qsizetype i = first; i < last; ++i) {
             const Merge &m = sheet.merges.at(i);
-            le::u16(d, unsigned(m.firstRow));
-            le::u16(d, unsigned(m.lastRow));
-            le::u16(d, unsigned(m.firstColumn));
-            le::u16(d, unsigned(m.lastColumn));
+            le::u16s(d, {unsigned(m.firstRow), unsigned(m.lastRow), unsigned(m.firstColumn), unsigned(m.lastColumn)});
         }
         record(out, kMergedCells, d);
     }
@@ -612,15 +592,7 @@ QByteArray XlsExporter::workbook(const ExportDocument &document)
     {
         // WINDOW1: the workbook window; the first sheet active and selected.
         QByteArray d;
-        le::u16(d, 0);
-        le::u16(d, 0);
-        le::u16(d, 0x3A5C);
-        le::u16(d, 0x23BE);
-        le::u16(d, 0x0038);
-        le::u16(d, 0);
-        le::u16(d, 0);
-        le::u16(d, 1);
-        le::u16(d, 600);
+        le::u16s(d, {0, 0, 0x3A5C, 0x23BE, 0x0038, 0, 0, 1, 600});
         record(out, kWindow1, d);
     }
     {

@@ -10,40 +10,6 @@ using namespace reportexport;
 
 namespace exporttest {
 
-ExportCell text(const QString &value, bool bold, int span)
-{
-    ExportCell cell;
-    cell.value = value;
-    cell.bold = bold;
-    cell.columnSpan = span;
-    return cell;
-}
-
-ExportCell number(double value, const QString &format)
-{
-    ExportCell cell;
-    cell.value = value;
-    cell.numberFormat = format;
-    return cell;
-}
-
-ExportRow row(std::initializer_list<ExportCell> cells)
-{
-    ExportRow r;
-    r.cells = QList<ExportCell>(cells);
-    return r;
-}
-
-ExportParagraph paragraph(const QString &text, bool bold, double sizePt, ExportParagraph::Align align)
-{
-    ExportParagraph p;
-    p.text = text;
-    p.bold = bold;
-    p.fontSizePt = sizePt;
-    p.align = align;
-    return p;
-}
-
 ExportDocument sampleReport()
 {
     ExportDocument doc;

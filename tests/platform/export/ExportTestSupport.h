@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fixtures/ExportData.h"
 #include "reportexport/ExportDocument.h"
 
 #include <QByteArray>
@@ -10,12 +11,10 @@
 // exported files back with independent readers (xlrd, unrtf).
 namespace exporttest {
 
-reportexport::ExportCell text(const QString &value, bool bold = false, int span = 1);
-reportexport::ExportCell number(double value, const QString &format = QString());
-reportexport::ExportRow row(std::initializer_list<reportexport::ExportCell> cells);
-reportexport::ExportParagraph
-paragraph(const QString &text, bool bold = false, double sizePt = 10,
-          reportexport::ExportParagraph::Align align = reportexport::ExportParagraph::Align::Left);
+using testdata::number;
+using testdata::paragraph;
+using testdata::row;
+using testdata::text;
 
 // A small report as the engine hands it over: the header block (hospital
 // name, address, title, period) and one table with a header row.

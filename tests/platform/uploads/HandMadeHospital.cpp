@@ -17,6 +17,19 @@ void run(embedded::Store &store, const char *const statements[], std::size_t cou
     });
 }
 
+// The writers' columns: the patient tables also have columns of their own
+// (copies of the patient's sex and birth date, derived facts).
+#define VELMORA_ADMISSION                                                                                           \
+    "INSERT INTO Patient_Data.tbAdmission (AdmissionID, PatientID, AdmissionDateTime, DischargeDateTime, "         \
+    "ServiceCode, PayerClass, DischargeCondition, IsTransferIn, FinalDiagnosis, UnderlyingCause, IsMaternalDeath) " \
+    "VALUES "
+#define VELMORA_OUTPATIENT_VISIT                                                                                    \
+    "INSERT INTO Patient_Data.tbOutpatientVisit (OutpatientVisitID, PatientID, VisitDate, IsNewPatient, Diagnosis) " \
+    "VALUES "
+#define VELMORA_EMERGENCY_VISIT                                                                                     \
+    "INSERT INTO Patient_Data.tbEmergencyVisit (EmergencyVisitID, PatientID, VisitDateTime, Disposition, "         \
+    "Diagnosis) VALUES "
+
 // March 2026 has 31 days. Medicine has 1 authorized and 2 implementing beds;
 // no other service has beds.
 const char *const kHospital[] = {
@@ -38,42 +51,42 @@ const char *const kHospital[] = {
     // (AdmissionID, PatientID, admitted, discharged, service, payer, condition, transfer in, diagnosis,
     // cause, maternal)
     // A1: in since February, 2 service days in March (03-01, 03-02), stay 4 days.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (1, 1, '2026-02-27 10:00:00', '2026-03-03 09:00:00', '10', "
+    VELMORA_ADMISSION "(1, 1, '2026-02-27 10:00:00', '2026-03-03 09:00:00', '10', "
     "'PP', 'R', 0, 'J18.9', NULL, 0)",
     // A2: same-day stay: 1 service day, stay 1 day.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (2, 2, '2026-03-05 08:00:00', '2026-03-05 17:00:00', '10', "
+    VELMORA_ADMISSION "(2, 2, '2026-03-05 08:00:00', '2026-03-05 17:00:00', '10', "
     "'NPP', 'R', 0, 'A09', NULL, 0)",
     // A3: died after 47:59:59, under 48 hours; 2 service days.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (3, 7, '2026-03-10 12:00:00', '2026-03-12 11:59:59', '10', "
+    VELMORA_ADMISSION "(3, 7, '2026-03-10 12:00:00', '2026-03-12 11:59:59', '10', "
     "'PS', 'D', 0, 'I63.9', 'I63.9', 0)",
     // A4: died after exactly 48 hours: 48 h or more; 2 service days.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (4, 1, '2026-03-20 06:00:00', '2026-03-22 06:00:00', '10', "
+    VELMORA_ADMISSION "(4, 1, '2026-03-20 06:00:00', '2026-03-22 06:00:00', '10', "
     "'HMO', 'D', 0, 'J18.9', 'I21.9', 0)",
     // A5: transferred in, still in: 7 service days (03-25 .. 03-31).
-    "INSERT INTO Patient_Data.tbAdmission VALUES (5, 3, '2026-03-25 10:00:00', NULL, '23', 'NPS', NULL, 1, "
+    VELMORA_ADMISSION "(5, 3, '2026-03-25 10:00:00', NULL, '23', 'NPS', NULL, 1, "
     "'K35.8', NULL, 0)",
     // A6: the twins' mother: 3 service days, stay 3 days.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (6, 4, '2026-03-09 22:00:00', '2026-03-12 10:00:00', '11', "
+    VELMORA_ADMISSION "(6, 4, '2026-03-09 22:00:00', '2026-03-12 10:00:00', '11', "
     "'PP', 'R', 0, 'O84.0', NULL, 0)",
     // A7, A8: the twins (newborns, reported apart); A8 died the day of birth.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (7, 5, '2026-03-10 02:00:00', '2026-03-12 10:00:00', '13', "
+    VELMORA_ADMISSION "(7, 5, '2026-03-10 02:00:00', '2026-03-12 10:00:00', '13', "
     "'PP', 'R', 0, 'Z38.3', NULL, 0)",
-    "INSERT INTO Patient_Data.tbAdmission VALUES (8, 6, '2026-03-10 02:00:00', '2026-03-10 20:00:00', '13', "
+    VELMORA_ADMISSION "(8, 6, '2026-03-10 02:00:00', '2026-03-10 20:00:00', '13', "
     "'PP', 'D', 0, 'P22.0', 'P22.0', 0)",
     // A9: discharged in April: 2 service days in March (03-30, 03-31).
-    "INSERT INTO Patient_Data.tbAdmission VALUES (9, 2, '2026-03-30 09:00:00', '2026-04-02 09:00:00', '23', "
+    VELMORA_ADMISSION "(9, 2, '2026-03-30 09:00:00', '2026-04-02 09:00:00', '23', "
     "'OWWA', 'H', 0, 'K80.2', NULL, 0)",
     // A10: February only.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (10, 4, '2026-02-10 08:00:00', '2026-02-12 08:00:00', '10', "
+    VELMORA_ADMISSION "(10, 4, '2026-02-10 08:00:00', '2026-02-12 08:00:00', '10', "
     "'NPP', 'R', 0, 'I10', NULL, 0)",
     // A11: in since January and still in: all 31 days; older than any closed stay.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (11, 8, '2026-01-15 08:00:00', NULL, '10', 'NPS', NULL, 0, "
+    VELMORA_ADMISSION "(11, 8, '2026-01-15 08:00:00', NULL, '10', 'NPS', NULL, 0, "
     "'N18.5', NULL, 0)",
     // A12: admitted 03-31 23:00, out 04-01 01:00: 1 service day in March.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (12, 9, '2026-03-31 23:00:00', '2026-04-01 01:00:00', '23', "
+    VELMORA_ADMISSION "(12, 9, '2026-03-31 23:00:00', '2026-04-01 01:00:00', '23', "
     "'NPP', 'R', 0, 'S06.0', NULL, 0)",
     // A13: a stillbirth's mother: 1 service day, stay 1 day.
-    "INSERT INTO Patient_Data.tbAdmission VALUES (13, 10, '2026-03-15 06:00:00', '2026-03-16 12:00:00', '11', "
+    VELMORA_ADMISSION "(13, 10, '2026-03-15 06:00:00', '2026-03-16 12:00:00', '11', "
     "'PS', 'R', 0, 'O80.0', NULL, 0)",
 
     "INSERT INTO Patient_Data.tbDelivery VALUES (1, 6, '2026-03-10 02:00:00', 'CS', 2, 0)",
@@ -81,20 +94,20 @@ const char *const kHospital[] = {
     "INSERT INTO Patient_Data.tbDelivery VALUES (3, 10, '2026-02-11 09:00:00', 'NSD', 1, 0)",
 
     // (id, patient, date, new, diagnosis)
-    "INSERT INTO Patient_Data.tbOutpatientVisit VALUES (1, 3, '2026-03-19', 1, 'J06.9')",  // 12: paediatric
-    "INSERT INTO Patient_Data.tbOutpatientVisit VALUES (2, 3, '2026-03-20', 0, 'J06.9')",  // 13: the limit
-    "INSERT INTO Patient_Data.tbOutpatientVisit VALUES (3, 2, '2026-03-01', 1, 'I10')",
-    "INSERT INTO Patient_Data.tbOutpatientVisit VALUES (4, 1, '2026-03-31', 0, 'I10')",
-    "INSERT INTO Patient_Data.tbOutpatientVisit VALUES (5, 1, '2026-04-01', 0, 'I10')",
-    "INSERT INTO Patient_Data.tbOutpatientVisit VALUES (6, 4, '2026-02-28', 1, 'Z34.0')",
-    "INSERT INTO Patient_Data.tbOutpatientVisit VALUES (7, 9, '2026-03-10', 0, 'I10')",
+    VELMORA_OUTPATIENT_VISIT "(1, 3, '2026-03-19', 1, 'J06.9')",  // 12: paediatric
+    VELMORA_OUTPATIENT_VISIT "(2, 3, '2026-03-20', 0, 'J06.9')",  // 13: the limit
+    VELMORA_OUTPATIENT_VISIT "(3, 2, '2026-03-01', 1, 'I10')",
+    VELMORA_OUTPATIENT_VISIT "(4, 1, '2026-03-31', 0, 'I10')",
+    VELMORA_OUTPATIENT_VISIT "(5, 1, '2026-04-01', 0, 'I10')",
+    VELMORA_OUTPATIENT_VISIT "(6, 4, '2026-02-28', 1, 'Z34.0')",
+    VELMORA_OUTPATIENT_VISIT "(7, 9, '2026-03-10', 0, 'I10')",
 
-    "INSERT INTO Patient_Data.tbEmergencyVisit VALUES (1, 3, '2026-03-25 08:00:00', 'ADMITTED', 'K35.8')",
-    "INSERT INTO Patient_Data.tbEmergencyVisit VALUES (2, 9, '2026-03-31 22:00:00', 'ADMITTED', 'S06.0')",
-    "INSERT INTO Patient_Data.tbEmergencyVisit VALUES (3, 7, '2026-03-02 10:00:00', 'HOME', 'I10')",
-    "INSERT INTO Patient_Data.tbEmergencyVisit VALUES (4, 11, '2026-03-03 11:00:00', 'DOA', 'I21.9')",
-    "INSERT INTO Patient_Data.tbEmergencyVisit VALUES (5, 12, '2026-03-04 15:00:00', 'DIED', 'A41.9')",
-    "INSERT INTO Patient_Data.tbEmergencyVisit VALUES (6, 9, '2026-04-01 00:00:00', 'HOME', 'S61.9')",
+    VELMORA_EMERGENCY_VISIT "(1, 3, '2026-03-25 08:00:00', 'ADMITTED', 'K35.8')",
+    VELMORA_EMERGENCY_VISIT "(2, 9, '2026-03-31 22:00:00', 'ADMITTED', 'S06.0')",
+    VELMORA_EMERGENCY_VISIT "(3, 7, '2026-03-02 10:00:00', 'HOME', 'I10')",
+    VELMORA_EMERGENCY_VISIT "(4, 11, '2026-03-03 11:00:00', 'DOA', 'I21.9')",
+    VELMORA_EMERGENCY_VISIT "(5, 12, '2026-03-04 15:00:00', 'DIED', 'A41.9')",
+    VELMORA_EMERGENCY_VISIT "(6, 9, '2026-04-01 00:00:00', 'HOME', 'S61.9')",
     "INSERT INTO Patient_Data.tbEmergencyService VALUES (1, 1, 'TEST', 'Complete blood count', 1)",
     "INSERT INTO Patient_Data.tbEmergencyService VALUES (2, 1, 'TEST', 'X-ray', 1)",
     "INSERT INTO Patient_Data.tbEmergencyService VALUES (3, 2, 'TEST', 'CT scan', 1)",

@@ -6,24 +6,27 @@
 // and infections.
 namespace embedded::patient {
 
-using fragment::age;
-using fragment::category;
 using fragment::rate;
 
 namespace {
 
-// The ten leading causes of a source of (Code, Sex, Age) rows: ranked by
-// count, ties by code, with the breakdown by sex and age group.
+// The ten leading causes of a source of (Day, Code, Sex, Age) rows: ranked
+// by count, ties by code, with the breakdown by sex and age group. The
+// source is read in its index's (day, code) order, so the first grouping
+// needs no sort and the second one sorts a few rows a day.
 void uploadTopTen(const UploadPeriod &period, const QString &table, const QString &source)
 {
     period.clear(table);
     period.run(QStringLiteral(
-                   "WITH src AS MATERIALIZED (%1), "
-                   "g AS (SELECT Code, SUM(Sex = 'M') AS Male, SUM(Sex = 'F') AS Female, SUM(Age < 1) AS A0,"
+                   "WITH src AS (%1), "
+                   "d AS (SELECT Code, SUM(Sex = 'M') AS Male, SUM(Sex = 'F') AS Female, SUM(Age < 1) AS A0,"
                    " SUM(Age BETWEEN 1 AND 4) AS A1, SUM(Age BETWEEN 5 AND 9) AS A5, SUM(Age BETWEEN 10 AND 14) AS A10,"
                    " SUM(Age BETWEEN 15 AND 19) AS A15, SUM(Age BETWEEN 20 AND 44) AS A20,"
                    " SUM(Age BETWEEN 45 AND 64) AS A45, SUM(Age >= 65) AS A65, COUNT(*) AS Total"
-                   " FROM src WHERE Code IS NOT NULL AND Code <> '' GROUP BY Code), "
+                   " FROM src WHERE Code IS NOT NULL AND Code <> '' GROUP BY Day, Code), "
+                   "g AS (SELECT Code, SUM(Male) AS Male, SUM(Female) AS Female, SUM(A0) AS A0, SUM(A1) AS A1,"
+                   " SUM(A5) AS A5, SUM(A10) AS A10, SUM(A15) AS A15, SUM(A20) AS A20, SUM(A45) AS A45,"
+                   " SUM(A65) AS A65, SUM(Total) AS Total FROM d GROUP BY Code), "
                    "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS RowOrder FROM g) "
                    "INSERT INTO Patient_Data.%2 (FromDate, ToDate, RowOrder, ICDCode, Title, Male, Female, AgeUnder1, "
                    "Age1To4, Age5To9, Age10To14, Age15To19, Age20To44, Age45To64, Age65AndOver, Total) "
@@ -31,6 +34,14 @@ void uploadTopTen(const UploadPeriod &period, const QString &table, const QStrin
                    " A20, A45, A65, Total FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code"
                    " WHERE r.RowOrder <= 10")
                    .arg(source, table));
+}
+
+// A period's outpatient or emergency visits as rows of the leading causes.
+QString visitCauses(const QString &table)
+{
+    return QStringLiteral("SELECT VisitDate AS Day, DiagnosisCategory AS Code, PatientSex AS Sex, Age"
+                          " FROM Patient_Data.%1 WHERE VisitDate >= ?1 AND VisitDate < ?2")
+        .arg(table);
 }
 
 void uploadTopOperations(const UploadPeriod &period, const QString &table, bool major)
@@ -79,11 +90,9 @@ adodb::ResultSet uploadSectionII3(ProcedureContext &context, const Arguments &ar
     // Causes of discharge by final diagnosis, age at admission; healthy
     // newborns are not morbidity.
     uploadTopTen(period, QStringLiteral("tbDOHRptSectionII3"),
-                 QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbAdmission a"
-                                " JOIN Patient_Data.tbPatient p ON p.PatientID = a.PatientID"
-                                " WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2 AND a.ServiceCode <> ?5")
-                     .arg(category(QStringLiteral("a.FinalDiagnosis")),
-                          age(QStringLiteral("a.AdmissionDateTime"), QStringLiteral("p.BirthDate"))));
+                 QStringLiteral("SELECT DischargeDate AS Day, FinalCategory AS Code, PatientSex AS Sex,"
+                                " AgeAtAdmission AS Age FROM Patient_Data.tbAdmission"
+                                " WHERE DischargeDate >= ?1 AND DischargeDate < ?2 AND ServiceCode <> ?5"));
     return {};
 }
 
@@ -93,36 +102,23 @@ adodb::ResultSet uploadSectionII7(ProcedureContext &context, const Arguments &ar
     // Every inpatient death, by underlying cause (the final diagnosis when
     // none was recorded), age at death.
     uploadTopTen(period, QStringLiteral("tbDOHRptSectionII7"),
-                 QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbAdmission a"
-                                " JOIN Patient_Data.tbPatient p ON p.PatientID = a.PatientID"
-                                " WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2"
-                                " AND a.DischargeCondition = 'D'")
-                     .arg(category(QStringLiteral("COALESCE(NULLIF(trim(a.UnderlyingCause), ''), a.FinalDiagnosis)")),
-                          age(QStringLiteral("a.DischargeDateTime"), QStringLiteral("p.BirthDate"))));
+                 QStringLiteral("SELECT DischargeDate AS Day, DeathCategory AS Code, PatientSex AS Sex,"
+                                " AgeAtDischarge AS Age FROM Patient_Data.tbAdmission"
+                                " WHERE DischargeDate >= ?1 AND DischargeDate < ?2 AND DischargeCondition = 'D'"));
     return {};
 }
 
 adodb::ResultSet uploadSectionIII114(ProcedureContext &context, const Arguments &arguments)
 {
     const UploadPeriod period(context, arguments, true);
-    uploadTopTen(period, QStringLiteral("tbDOHRptSectionIII114"),
-                 QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbOutpatientVisit v"
-                                " JOIN Patient_Data.tbPatient p ON p.PatientID = v.PatientID"
-                                " WHERE v.VisitDate >= ?1 AND v.VisitDate < ?2")
-                     .arg(QStringLiteral("v.DiagnosisCategory"),
-                          age(QStringLiteral("v.VisitDate"), QStringLiteral("p.BirthDate"))));
+    uploadTopTen(period, QStringLiteral("tbDOHRptSectionIII114"), visitCauses(QStringLiteral("tbOutpatientVisit")));
     return {};
 }
 
 adodb::ResultSet uploadSectionII103(ProcedureContext &context, const Arguments &arguments)
 {
     const UploadPeriod period(context, arguments, true);
-    uploadTopTen(period, QStringLiteral("tbDOHRptSectionII103"),
-                 QStringLiteral("SELECT %1 AS Code, p.Sex, %2 AS Age FROM Patient_Data.tbEmergencyVisit e"
-                                " JOIN Patient_Data.tbPatient p ON p.PatientID = e.PatientID"
-                                " WHERE e.VisitDateTime >= ?1 AND e.VisitDateTime < ?2")
-                     .arg(QStringLiteral("e.DiagnosisCategory"),
-                          age(QStringLiteral("e.VisitDateTime"), QStringLiteral("p.BirthDate"))));
+    uploadTopTen(period, QStringLiteral("tbDOHRptSectionII103"), visitCauses(QStringLiteral("tbEmergencyVisit")));
     return {};
 }
 
@@ -136,23 +132,20 @@ adodb::ResultSet uploadDeliveriesAndOutpatientVisits(ProcedureContext &context, 
                    " COUNT(*) AS Deliveries, COALESCE(SUM(LiveBirths), 0) AS LiveBirths,"
                    " COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
                    " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2), "
-                   "v AS MATERIALIZED (SELECT o.IsNewPatient <> 0 AS IsNew, %1 <= ?4 AS IsPedia FROM Patient_Data.tbOutpatientVisit o"
-                   " JOIN Patient_Data.tbPatient p ON p.PatientID = o.PatientID"
-                   " WHERE o.VisitDate >= ?1 AND o.VisitDate < ?2), "
-                   "op AS (SELECT COALESCE(SUM(IsNew AND NOT IsPedia), 0) AS NewAdult,"
-                   " COALESCE(SUM(IsNew AND IsPedia), 0) AS NewPedia,"
-                   " COALESCE(SUM(NOT IsNew AND NOT IsPedia), 0) AS RevisitAdult,"
-                   " COALESCE(SUM(NOT IsNew AND IsPedia), 0) AS RevisitPedia FROM v) "
+                   "op AS (SELECT COALESCE(SUM(IsNewPatient <> 0 AND Age > ?4), 0) AS NewAdult,"
+                   " COALESCE(SUM(IsNewPatient <> 0 AND Age <= ?4), 0) AS NewPedia,"
+                   " COALESCE(SUM(IsNewPatient = 0 AND Age > ?4), 0) AS RevisitAdult,"
+                   " COALESCE(SUM(IsNewPatient = 0 AND Age <= ?4), 0) AS RevisitPedia"
+                   " FROM Patient_Data.tbOutpatientVisit WHERE VisitDate >= ?1 AND VisitDate < ?2) "
                    "INSERT INTO Patient_Data.tbDOHRptDeliveriesAndOutpatientVisits (FromDate, ToDate, NormalDeliveries, "
                    "OperativeVaginalDeliveries, CaesareanDeliveries, TotalDeliveries, LiveBirths, FetalDeaths, "
                    "CaesareanRate, NewAdult, NewPedia, RevisitAdult, RevisitPedia, TotalNew, TotalRevisit, TotalAdult, "
                    "TotalPedia, TotalOutpatientVisits) "
-                   "SELECT ?1, ?3, Nsd, Ovd, Cs, Deliveries, LiveBirths, FetalDeaths, %2, NewAdult, NewPedia,"
+                   "SELECT ?1, ?3, Nsd, Ovd, Cs, Deliveries, LiveBirths, FetalDeaths, %1, NewAdult, NewPedia,"
                    " RevisitAdult, RevisitPedia, NewAdult + NewPedia, RevisitAdult + RevisitPedia,"
                    " NewAdult + RevisitAdult, NewPedia + RevisitPedia, NewAdult + NewPedia + RevisitAdult + RevisitPedia"
                    " FROM dl, op")
-                   .arg(age(QStringLiteral("o.VisitDate"), QStringLiteral("p.BirthDate")),
-                        rate(QStringLiteral("Cs"), QStringLiteral("Deliveries"), QStringLiteral("100"))));
+                   .arg(rate(QStringLiteral("Cs"), QStringLiteral("Deliveries"), QStringLiteral("100"))));
     return {};
 }
 
@@ -163,12 +156,9 @@ adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Argum
     // The period's visits, with category and age group worked out once for
     // the three groups of rows that read them.
     period.run(QStringLiteral("DROP TABLE IF EXISTS temp.upEmergencyVisits"));
-    period.run(QStringLiteral("CREATE TEMP TABLE upEmergencyVisits AS SELECT e.EmergencyVisitID, e.Disposition,"
-                              " %1 AS Code, %2 <= ?4 AS IsPedia FROM Patient_Data.tbEmergencyVisit e"
-                              " JOIN Patient_Data.tbPatient p ON p.PatientID = e.PatientID"
-                              " WHERE e.VisitDateTime >= ?1 AND e.VisitDateTime < ?2")
-                   .arg(QStringLiteral("e.DiagnosisCategory"),
-                        age(QStringLiteral("e.VisitDateTime"), QStringLiteral("p.BirthDate"))));
+    period.run(QStringLiteral("CREATE TEMP TABLE upEmergencyVisits AS SELECT EmergencyVisitID, Disposition,"
+                              " DiagnosisCategory AS Code, Age <= ?4 AS IsPedia FROM Patient_Data.tbEmergencyVisit"
+                              " WHERE VisitDate >= ?1 AND VisitDate < ?2"));
     const QString visits = QStringLiteral("v AS (SELECT * FROM temp.upEmergencyVisits)");
     const QString insert = QStringLiteral("INSERT INTO Patient_Data.tbDOHRptERTestingAndOthers (FromDate, ToDate, "
                                           "RowOrder, RowGroup, Code, Item, Adult, Pedia, Total) ");

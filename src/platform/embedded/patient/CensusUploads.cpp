@@ -226,14 +226,14 @@ adodb::ResultSet uploadSectionIII(ProcedureContext &context, const Arguments &ar
                    "WITH %1, "
                    "t AS (SELECT COALESCE(SUM(d.ServiceCode <> ?5 AND d.DischargeCondition = 'D'), 0) AS Deaths,"
                    " COALESCE(SUM(d.ServiceCode <> ?5 AND d.DischargeCondition = 'D' AND d.Under48), 0) AS Under48,"
-                   " COALESCE(SUM(d.DischargeCondition = 'D' AND julianday(d.DisDate) - julianday(p.BirthDate) < 28), 0)"
-                   " AS Neonatal,"
                    " COALESCE(SUM(d.DischargeCondition = 'D' AND d.IsMaternalDeath <> 0), 0) AS Maternal,"
                    " COALESCE(SUM(d.ServiceCode = ?5 AND d.DischargeCondition = 'D'), 0) AS NewbornDeaths,"
                    " COALESCE(SUM(d.ServiceCode <> ?5), 0) AS Discharges,"
                    " COALESCE(SUM(d.ServiceCode = '%2'), 0) AS Obstetric,"
                    " COALESCE(SUM(d.ServiceCode = ?5), 0) AS NewbornDischarges"
-                   " FROM d JOIN Patient_Data.tbPatient p ON p.PatientID = d.PatientID), "
+                   " FROM d), "
+                   "nd AS (SELECT COUNT(*) AS Neonatal FROM Patient_Data.tbAdmission WHERE DischargeDate >= ?1"
+                   " AND DischargeDate < ?2 AND DischargeCondition = 'D' AND DaysOldAtDischarge < 28), "
                    "er AS (SELECT COALESCE(SUM(Disposition = 'DIED'), 0) AS ErDeaths,"
                    " COALESCE(SUM(Disposition = 'DOA'), 0) AS Doa FROM Patient_Data.tbEmergencyVisit"
                    " WHERE VisitDateTime >= ?1 AND VisitDateTime < ?2), "
@@ -244,7 +244,7 @@ adodb::ResultSet uploadSectionIII(ProcedureContext &context, const Arguments &ar
                    "NewbornDeaths, Discharges, ObstetricDischarges, NewbornDischarges, GrossDeathRate, NetDeathRate, "
                    "MaternalDeathRate, NewbornDeathRate) "
                    "SELECT ?1, ?3, Deaths, Under48, Deaths - Under48, ErDeaths, Doa, FetalDeaths, Neonatal, Maternal,"
-                   " NewbornDeaths, Discharges, Obstetric, NewbornDischarges, %3, %4, %5, %6 FROM t, er, fd")
+                   " NewbornDeaths, Discharges, Obstetric, NewbornDischarges, %3, %4, %5, %6 FROM t, nd, er, fd")
                    .arg(kDischarges, QLatin1String(kObstetricsServiceCode),
                         rate(QStringLiteral("Deaths"), QStringLiteral("Discharges"), QStringLiteral("100")),
                         rate(QStringLiteral("Deaths - Under48"), QStringLiteral("Discharges - Under48"),

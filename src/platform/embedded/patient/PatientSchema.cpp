@@ -2,6 +2,10 @@
 
 #include "../Store.h"
 
+#include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+
 // The patient data the upload procedures summarise, the code tables they
 // name codes from, and one report table per section. Date-times are stored
 // as "yyyy-MM-dd HH:mm:ss" and dates as "yyyy-MM-dd", so that a period's
@@ -10,51 +14,11 @@ namespace embedded::patient {
 
 namespace {
 
-// The ICD-10 category of a visit's diagnosis is kept with the visit (the
-// same expression as fragment::category) so that the leading causes group a
-// stored value instead of working it out per row.
 const char *const kPatientTables[] = {
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbPatient (
         PatientID INTEGER PRIMARY KEY,
         Sex TEXT NOT NULL CHECK (Sex IN ('M', 'F')),
         BirthDate TEXT NOT NULL))",
-    // One hospital stay. Discharge date-time and condition are both null while
-    // the patient is still in. StayDays (whole days between the two dates)
-    // bounds how far back a period's stays can start.
-    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbAdmission (
-        AdmissionID INTEGER PRIMARY KEY,
-        PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
-        AdmissionDateTime TEXT NOT NULL,
-        DischargeDateTime TEXT,
-        ServiceCode TEXT NOT NULL,
-        PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')),
-        DischargeCondition TEXT CHECK (DischargeCondition IN ('R', 'T', 'H', 'A', 'U', 'D')),
-        IsTransferIn BIT NOT NULL DEFAULT 0,
-        FinalDiagnosis TEXT,
-        UnderlyingCause TEXT,
-        IsMaternalDeath BIT NOT NULL DEFAULT 0,
-        StayDays INTEGER GENERATED ALWAYS AS (CAST(julianday(substr(DischargeDateTime, 1, 10))
-                                                  - julianday(substr(AdmissionDateTime, 1, 10)) AS INTEGER)) VIRTUAL,
-        -- Kept with the stay for the discharge figures: length of stay (a
-        -- same-day stay is one day) and whether the stay lasted under 48 h.
-        LengthOfStay INTEGER GENERATED ALWAYS AS (MAX(1, CAST(julianday(substr(DischargeDateTime, 1, 10))
-                                                      - julianday(substr(AdmissionDateTime, 1, 10)) AS INTEGER))) STORED,
-        Under48h INTEGER GENERATED ALWAYS AS ((CAST(strftime('%s', DischargeDateTime) AS INTEGER)
-                                               - CAST(strftime('%s', AdmissionDateTime) AS INTEGER)) < 172800) STORED,
-        CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime),
-        CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionDate ON tbAdmission (AdmissionDateTime))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionDischarge ON tbAdmission (DischargeDateTime))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionStay ON tbAdmission (StayDays))",
-    // Covering indexes: the uploads read a period's discharges and stays from
-    // the index alone instead of one table lookup per row.
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionDischargeCover ON tbAdmission (DischargeDateTime,
-        AdmissionDateTime, ServiceCode, DischargeCondition, PayerClass, PatientID, IsMaternalDeath, LengthOfStay,
-        Under48h, FinalDiagnosis, UnderlyingCause))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionDateCover ON tbAdmission (AdmissionDateTime,
-        DischargeDateTime, ServiceCode, DischargeCondition, IsTransferIn, PatientID))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixAdmissionOpen ON tbAdmission (AdmissionDateTime)
-        WHERE DischargeDateTime IS NULL)",
     // One mother's delivery: twins are one delivery with two births.
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbDelivery (
         DeliveryID INTEGER PRIMARY KEY,
@@ -63,28 +27,6 @@ const char *const kPatientTables[] = {
         DeliveryType TEXT NOT NULL CHECK (DeliveryType IN ('NSD', 'OVD', 'CS')),
         LiveBirths INTEGER NOT NULL CHECK (LiveBirths >= 0),
         FetalDeaths INTEGER NOT NULL DEFAULT 0 CHECK (FetalDeaths >= 0)))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixDeliveryDate ON tbDelivery (DeliveryDateTime))",
-    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbOutpatientVisit (
-        OutpatientVisitID INTEGER PRIMARY KEY,
-        PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
-        VisitDate TEXT NOT NULL,
-        IsNewPatient BIT NOT NULL,
-        Diagnosis TEXT,
-        DiagnosisCategory TEXT GENERATED ALWAYS AS (upper(substr(replace(trim(Diagnosis), '.', ''), 1, 3))) STORED))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixOutpatientVisitDate ON tbOutpatientVisit (VisitDate))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixOutpatientVisitCover ON tbOutpatientVisit (VisitDate, PatientID,
-        IsNewPatient, DiagnosisCategory))",
-    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbEmergencyVisit (
-        EmergencyVisitID INTEGER PRIMARY KEY,
-        PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
-        VisitDateTime TEXT NOT NULL,
-        Disposition TEXT NOT NULL
-            CHECK (Disposition IN ('HOME', 'ADMITTED', 'TRANSFERRED', 'HAMA', 'DIED', 'DOA')),
-        Diagnosis TEXT,
-        DiagnosisCategory TEXT GENERATED ALWAYS AS (upper(substr(replace(trim(Diagnosis), '.', ''), 1, 3))) STORED))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixEmergencyVisitDate ON tbEmergencyVisit (VisitDateTime))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixEmergencyVisitCover ON tbEmergencyVisit (VisitDateTime, PatientID,
-        Disposition, DiagnosisCategory))",
     // Tests and other services given during an emergency visit.
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbEmergencyService (
         EmergencyServiceID INTEGER PRIMARY KEY,
@@ -92,7 +34,6 @@ const char *const kPatientTables[] = {
         ServiceType TEXT NOT NULL CHECK (ServiceType IN ('TEST', 'OTHER')),
         ServiceName TEXT NOT NULL,
         Quantity INTEGER NOT NULL DEFAULT 1 CHECK (Quantity >= 0)))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixEmergencyServiceVisit ON tbEmergencyService (EmergencyVisitID))",
     // An operation; ServiceCode null means the report setup's surgery service.
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbOperation (
         OperationID INTEGER PRIMARY KEY,
@@ -103,7 +44,6 @@ const char *const kPatientTables[] = {
         IsMajor BIT NOT NULL,
         PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')),
         ServiceCode TEXT))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixOperationDate ON tbOperation (OperationDateTime))",
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbInfection (
         InfectionID INTEGER PRIMARY KEY,
         PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
@@ -111,7 +51,6 @@ const char *const kPatientTables[] = {
         InfectionDate TEXT NOT NULL,
         AdmissionID INTEGER REFERENCES tbAdmission (AdmissionID),
         OperationID INTEGER REFERENCES tbOperation (OperationID)))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixInfectionDate ON tbInfection (InfectionDate))",
     // Patients with the device on each day: the device-days of the rates.
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbDeviceDay (
         CensusDate TEXT NOT NULL,
@@ -139,6 +78,213 @@ const char *const kPatientTables[] = {
         Title TEXT NOT NULL,
         IsMajor BIT NOT NULL))",
 };
+
+// Whole years between the patient's birth date and an event, both texts
+// starting "yyyy-MM-dd".
+QString ageAt(const char *eventColumn)
+{
+    return QStringLiteral("CAST(substr(%1, 1, 4) AS INTEGER) - CAST(substr(PatientBirthDate, 1, 4) AS INTEGER) "
+                          "- (substr(%1, 6, 5) < substr(PatientBirthDate, 6, 5))")
+        .arg(QLatin1String(eventColumn));
+}
+
+// The ICD-10 three-character category of a diagnosis code ("j18.9" -> "J18").
+QString categoryOf(const QString &diagnosis)
+{
+    return QStringLiteral("upper(substr(replace(trim(%1), '.', ''), 1, 3))").arg(diagnosis);
+}
+
+QString stored(const char *type, const QString &expression)
+{
+    return QStringLiteral("%1 GENERATED ALWAYS AS (%2) STORED").arg(QLatin1String(type), expression);
+}
+
+// The tables of events a section groups by patient, diagnosis and day. Their
+// writers supply the columns up to the first derived one. PatientSex and
+// PatientBirthDate are copies of the patient's, kept by the triggers below;
+// the generated columns work out, once when a row is written, the facts the
+// uploads group by (age and sex at the event, diagnosis category, length of
+// stay), and the covering indexes keep them, so that a period's figures come
+// from one index range with no look-up of the patient and no date arithmetic
+// per row.
+struct EventTable
+{
+    const char *name;
+    const char *key;
+    QString definition; // the columns and constraints
+    QStringList derived;
+};
+
+QList<EventTable> eventTables()
+{
+    const QString copies = QStringLiteral("PatientSex TEXT, PatientBirthDate TEXT, ");
+    return {
+        // One hospital stay. Discharge date-time and condition are both null
+        // while the patient is still in.
+        {"tbAdmission", "AdmissionID",
+         QStringLiteral(
+             "AdmissionID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID), "
+             "AdmissionDateTime TEXT NOT NULL, DischargeDateTime TEXT, ServiceCode TEXT NOT NULL, "
+             "PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')), "
+             "DischargeCondition TEXT CHECK (DischargeCondition IN ('R', 'T', 'H', 'A', 'U', 'D')), "
+             "IsTransferIn BIT NOT NULL DEFAULT 0, FinalDiagnosis TEXT, UnderlyingCause TEXT, "
+             "IsMaternalDeath BIT NOT NULL DEFAULT 0, ")
+             + copies
+             // Whole days between the two dates: bounds how far back a
+             // period's stays can start.
+             + QStringLiteral("StayDays INTEGER GENERATED ALWAYS AS (CAST(julianday(substr(DischargeDateTime, 1, 10)) "
+                              "- julianday(substr(AdmissionDateTime, 1, 10)) AS INTEGER)) VIRTUAL, ")
+             // Length of stay: a same-day stay is one day.
+             + QStringLiteral("LengthOfStay ")
+             + stored("INTEGER", QStringLiteral("MAX(1, CAST(julianday(substr(DischargeDateTime, 1, 10)) "
+                                                "- julianday(substr(AdmissionDateTime, 1, 10)) AS INTEGER))"))
+             + QStringLiteral(", Under48h ")
+             + stored("INTEGER", QStringLiteral("(CAST(strftime('%s', DischargeDateTime) AS INTEGER) "
+                                                "- CAST(strftime('%s', AdmissionDateTime) AS INTEGER)) < 172800"))
+             + QStringLiteral(", DischargeDate ") + stored("TEXT", QStringLiteral("substr(DischargeDateTime, 1, 10)"))
+             + QStringLiteral(", AgeAtAdmission ") + stored("INTEGER", ageAt("AdmissionDateTime"))
+             + QStringLiteral(", AgeAtDischarge ") + stored("INTEGER", ageAt("DischargeDateTime"))
+             + QStringLiteral(", DaysOldAtDischarge ")
+             + stored("INTEGER", QStringLiteral("CAST(julianday(substr(DischargeDateTime, 1, 10)) "
+                                                "- julianday(PatientBirthDate) AS INTEGER)"))
+             + QStringLiteral(", FinalCategory ") + stored("TEXT", categoryOf(QStringLiteral("FinalDiagnosis")))
+             // A death's cause: the underlying cause, or the final diagnosis
+             // when none was recorded.
+             + QStringLiteral(", DeathCategory ")
+             + stored("TEXT", categoryOf(QStringLiteral("COALESCE(NULLIF(trim(UnderlyingCause), ''), FinalDiagnosis)")))
+             + QStringLiteral(", CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime), "
+                              "CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))"),
+         {QStringLiteral("PatientSex"), QStringLiteral("PatientBirthDate"), QStringLiteral("StayDays"),
+          QStringLiteral("LengthOfStay"), QStringLiteral("Under48h"), QStringLiteral("DischargeDate"),
+          QStringLiteral("AgeAtAdmission"), QStringLiteral("AgeAtDischarge"), QStringLiteral("DaysOldAtDischarge"),
+          QStringLiteral("FinalCategory"), QStringLiteral("DeathCategory")}},
+        {"tbOutpatientVisit", "OutpatientVisitID",
+         QStringLiteral("OutpatientVisitID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient "
+                        "(PatientID), VisitDate TEXT NOT NULL, IsNewPatient BIT NOT NULL, Diagnosis TEXT, ")
+             + copies + QStringLiteral("DiagnosisCategory ") + stored("TEXT", categoryOf(QStringLiteral("Diagnosis")))
+             + QStringLiteral(", Age ") + stored("INTEGER", ageAt("VisitDate")),
+         {QStringLiteral("PatientSex"), QStringLiteral("PatientBirthDate"), QStringLiteral("DiagnosisCategory"),
+          QStringLiteral("Age")}},
+        {"tbEmergencyVisit", "EmergencyVisitID",
+         QStringLiteral("EmergencyVisitID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient "
+                        "(PatientID), VisitDateTime TEXT NOT NULL, Disposition TEXT NOT NULL "
+                        "CHECK (Disposition IN ('HOME', 'ADMITTED', 'TRANSFERRED', 'HAMA', 'DIED', 'DOA')), "
+                        "Diagnosis TEXT, ")
+             + copies + QStringLiteral("VisitDate ") + stored("TEXT", QStringLiteral("substr(VisitDateTime, 1, 10)"))
+             + QStringLiteral(", DiagnosisCategory ") + stored("TEXT", categoryOf(QStringLiteral("Diagnosis")))
+             + QStringLiteral(", Age ") + stored("INTEGER", ageAt("VisitDateTime")),
+         {QStringLiteral("PatientSex"), QStringLiteral("PatientBirthDate"), QStringLiteral("VisitDate"),
+          QStringLiteral("DiagnosisCategory"), QStringLiteral("Age")}},
+    };
+}
+
+// Indexes an earlier layout had and this one replaces.
+const char *const kReplacedIndexes[] = {"ixOutpatientVisitCover", "ixEmergencyVisitCover", "ixEmergencyServiceVisit"};
+
+// An index on every date the uploads filter on. The covering indexes lead
+// with a period's date and then the code a section groups by, so an upload
+// reads its rows from the index alone, already in the order it groups them.
+const char *const kIndexes[] = {
+    "ixAdmissionDate ON tbAdmission (AdmissionDateTime)",
+    "ixAdmissionDischarge ON tbAdmission (DischargeDateTime)",
+    "ixAdmissionStay ON tbAdmission (StayDays)",
+    "ixAdmissionPatient ON tbAdmission (PatientID)",
+    "ixAdmissionOpen ON tbAdmission (AdmissionDateTime) WHERE DischargeDateTime IS NULL",
+    "ixAdmissionDischargeCover ON tbAdmission (DischargeDateTime, AdmissionDateTime, ServiceCode, "
+    "DischargeCondition, PayerClass, PatientID, IsMaternalDeath, LengthOfStay, Under48h, FinalDiagnosis, "
+    "UnderlyingCause)",
+    "ixAdmissionDateCover ON tbAdmission (AdmissionDateTime, DischargeDateTime, ServiceCode, DischargeCondition, "
+    "IsTransferIn, PatientID)",
+    "ixAdmissionDischargeCause ON tbAdmission (DischargeDate, FinalCategory, ServiceCode, PatientSex, AgeAtAdmission)",
+    "ixAdmissionDeath ON tbAdmission (DischargeDate, DeathCategory, PatientSex, AgeAtDischarge, DaysOldAtDischarge, "
+    "ServiceCode, IsMaternalDeath) WHERE DischargeCondition = 'D'",
+    "ixDeliveryDate ON tbDelivery (DeliveryDateTime)",
+    "ixOutpatientVisitDate ON tbOutpatientVisit (VisitDate)",
+    "ixOutpatientVisitPatient ON tbOutpatientVisit (PatientID)",
+    "ixOutpatientVisitCause ON tbOutpatientVisit (VisitDate, DiagnosisCategory, PatientSex, Age, IsNewPatient)",
+    "ixEmergencyVisitDate ON tbEmergencyVisit (VisitDateTime)",
+    "ixEmergencyVisitPatient ON tbEmergencyVisit (PatientID)",
+    "ixEmergencyVisitCause ON tbEmergencyVisit (VisitDate, DiagnosisCategory, PatientSex, Age, Disposition)",
+    "ixEmergencyServiceVisitCover ON tbEmergencyService (EmergencyVisitID, ServiceType, ServiceName, Quantity)",
+    "ixOperationDate ON tbOperation (OperationDateTime)",
+    "ixInfectionDate ON tbInfection (InfectionDate)",
+};
+
+// A row's copy of its patient's sex and birth date follows the row's patient
+// and the patient's own record. A writer that supplies the right copies
+// (the demo hospital does) costs no second write.
+QStringList patientCopyTriggers()
+{
+    QStringList triggers;
+    QString followPatient;
+    for (const EventTable &t : eventTables()) {
+        const QString table = QLatin1String(t.name);
+        const QString key = QLatin1String(t.key);
+        const QString stale = QStringLiteral(
+            "WHEN NOT EXISTS (SELECT 1 FROM tbPatient WHERE tbPatient.PatientID = NEW.PatientID "
+            "AND tbPatient.Sex IS NEW.PatientSex AND tbPatient.BirthDate IS NEW.PatientBirthDate)");
+        const QString update = QStringLiteral(
+                                   "UPDATE %1 SET (PatientSex, PatientBirthDate) = (SELECT Sex, BirthDate FROM tbPatient "
+                                   "WHERE tbPatient.PatientID = NEW.PatientID) WHERE %2 = NEW.%2;")
+                                   .arg(table, key);
+        triggers.append(QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.tr%1Insert AFTER INSERT ON %1 "
+                                       "%2 BEGIN %3 END")
+                            .arg(table, stale, update));
+        triggers.append(QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.tr%1Copies AFTER UPDATE OF "
+                                       "PatientID, PatientSex, PatientBirthDate ON %1 %2 BEGIN %3 END")
+                            .arg(table, stale, update));
+        followPatient += QStringLiteral(" UPDATE %1 SET (PatientSex, PatientBirthDate) = (NEW.Sex, NEW.BirthDate) "
+                                        "WHERE PatientID = NEW.PatientID;")
+                             .arg(table);
+    }
+    triggers.append(QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.trPatientChanged AFTER UPDATE OF Sex, "
+                                   "BirthDate ON tbPatient BEGIN%1 END")
+                        .arg(followPatient));
+    return triggers;
+}
+
+QSet<QString> columnsOf(const QSqlDatabase &db, const QString &table)
+{
+    QSet<QString> columns;
+    QSqlQuery info = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.table_xinfo(%1)").arg(table));
+    while (info.next())
+        columns.insert(info.value(1).toString());
+    return columns;
+}
+
+// An event table written by an earlier version lacks derived columns, and a
+// stored generated column cannot be added to a table: the table is made
+// anew with its rows, and the copies are filled from the patients.
+bool rebuildIfOlder(const QSqlDatabase &db, const EventTable &t)
+{
+    const QString table = QLatin1String(t.name);
+    const QSet<QString> have = columnsOf(db, table);
+    if (have.isEmpty())
+        return false;
+    bool complete = true;
+    for (const QString &column : t.derived)
+        complete = complete && have.contains(column);
+    if (complete)
+        return false;
+    QStringList kept;
+    QSqlQuery info = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.table_xinfo(%1)").arg(table));
+    while (info.next()) {
+        const QString column = info.value(1).toString();
+        const bool generated = info.value(6).toInt() != 0;
+        if (!generated && !t.derived.contains(column))
+            kept.append(column);
+    }
+    const QString columns = kept.join(QStringLiteral(", "));
+    sql::exec(db, QStringLiteral("CREATE TABLE Patient_Data.%1Rebuilt (%2)").arg(table, t.definition));
+    sql::exec(db, QStringLiteral("INSERT INTO Patient_Data.%1Rebuilt (%2) SELECT %2 FROM Patient_Data.%1")
+                      .arg(table, columns));
+    sql::exec(db, QStringLiteral("DROP TABLE Patient_Data.%1").arg(table));
+    sql::exec(db, QStringLiteral("ALTER TABLE Patient_Data.%1Rebuilt RENAME TO %1").arg(table));
+    sql::exec(db, QStringLiteral("UPDATE Patient_Data.%1 SET (PatientSex, PatientBirthDate) = (SELECT p.Sex, "
+                                 "p.BirthDate FROM Patient_Data.tbPatient p WHERE p.PatientID = %1.PatientID)")
+                      .arg(table));
+    return true;
+}
 
 // The ten leading causes share one shape.
 #define VELMORA_TOP_TEN(name)                                                                                       \
@@ -336,6 +482,15 @@ void createTables(const QSqlDatabase &db)
 {
     for (const char *ddl : kPatientTables)
         sql::exec(db, QString::fromUtf8(ddl));
+    for (const EventTable &t : eventTables())
+        sql::exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS Patient_Data.%1 (%2)")
+                          .arg(QLatin1String(t.name), t.definition));
+    for (const char *name : kReplacedIndexes)
+        sql::exec(db, QStringLiteral("DROP INDEX IF EXISTS Patient_Data.%1").arg(QLatin1String(name)));
+    for (const QString &trigger : patientCopyTriggers())
+        sql::exec(db, trigger);
+    for (const char *index : kIndexes)
+        sql::exec(db, QStringLiteral("CREATE INDEX IF NOT EXISTS Patient_Data.") + QLatin1String(index));
     for (const char *ddl : kReportTables)
         sql::exec(db, QString::fromUtf8(ddl));
 
@@ -360,6 +515,38 @@ void createTables(const QSqlDatabase &db)
             sql::exec(insert);
         }
     }
+}
+
+void upgradeTables(const QSqlDatabase &db)
+{
+    bool older = false;
+    for (const EventTable &t : eventTables()) {
+        const QSet<QString> have = columnsOf(db, QLatin1String(t.name));
+        for (const QString &column : t.derived)
+            older = older || (!have.isEmpty() && !have.contains(column));
+    }
+    if (!older)
+        return;
+    // Remaking a table its deliveries and operations refer to needs the
+    // references unchecked until the rows are back; they are checked before
+    // the change is kept.
+    sql::exec(db, QStringLiteral("PRAGMA foreign_keys=OFF"));
+    try {
+        sql::exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+        for (const EventTable &t : eventTables())
+            rebuildIfOlder(db, t);
+        QSqlQuery broken = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.foreign_key_check"));
+        if (broken.next())
+            throw adodb::BackendError(QStringLiteral("The patient data could not be brought to this version's "
+                                                     "layout: a row of %1 refers to a missing record.")
+                                          .arg(broken.value(0).toString()));
+        sql::exec(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        sql::exec(db, QStringLiteral("PRAGMA foreign_keys=ON"));
+        throw;
+    }
+    sql::exec(db, QStringLiteral("PRAGMA foreign_keys=ON"));
 }
 
 } // namespace embedded::patient

@@ -98,22 +98,10 @@ void UploadPeriod::run(const QString &statement) const
 
 namespace fragment {
 
-QString age(const QString &eventColumn, const QString &birthColumn)
-{
-    return QStringLiteral("(CAST(substr(%1, 1, 4) AS INTEGER) - CAST(substr(%2, 1, 4) AS INTEGER) "
-                          "- (substr(%1, 6, 5) < substr(%2, 6, 5)))")
-        .arg(eventColumn, birthColumn);
-}
-
 QString rate(const QString &numerator, const QString &denominator, const QString &per)
 {
     return QStringLiteral("CASE WHEN (%2) = 0 THEN NULL ELSE ROUND((%1) * (%3) * 1.0 / (%2), 2) END")
         .arg(numerator, denominator, per);
-}
-
-QString category(const QString &diagnosisColumn)
-{
-    return QStringLiteral("upper(substr(replace(trim(%1), '.', ''), 1, 3))").arg(diagnosisColumn);
 }
 
 QString censusCtes()

@@ -45,12 +45,8 @@ private:
 
 // SQL fragments shared by the uploads.
 namespace fragment {
-// Age in whole years at an event, both texts starting "yyyy-MM-dd".
-QString age(const QString &eventColumn, const QString &birthColumn);
 // A rate rounded to two decimals; null when the denominator is zero.
 QString rate(const QString &numerator, const QString &denominator, const QString &per);
-// The ICD-10 three-character category of a diagnosis code ("J18.9" -> "J18").
-QString category(const QString &diagnosisColumn);
 // Common table expressions "stays" and "census": every admission overlapping
 // the period with its service days in it (patients present at each midnight
 // plus same-day stays), found by interval arithmetic on two index ranges.
