@@ -12,5 +12,7 @@ function(velmora_add_test topic)
     TEST_PREFIX "${topic}."
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
     DISCOVERY_TIMEOUT 60
-    DISCOVERY_MODE PRE_TEST)
+    DISCOVERY_MODE PRE_TEST
+    # Parameter names are given by each suite; the raw bytes of a value are no name.
+    NO_PRETTY_VALUES)
 endfunction()

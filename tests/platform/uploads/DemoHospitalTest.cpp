@@ -93,6 +93,19 @@ TEST_F(DemoHospital, CoversThreeFullYearsAndTheYearToDate)
     EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM PASSWORD.tbHospitalInfo2 WHERE TraumaCapability = 2")), 1);
 }
 
+TEST_F(DemoHospital, EveryVisitAndStayCarriesItsPatientsSexAndBirthDate)
+{
+    for (const char *table : {"tbAdmission", "tbOutpatientVisit", "tbEmergencyVisit"}) {
+        EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.%1 e JOIN Patient_Data.tbPatient p ON "
+                                       "p.PatientID = e.PatientID WHERE e.PatientSex IS NOT p.Sex OR "
+                                       "e.PatientBirthDate IS NOT p.BirthDate")
+                            .arg(QLatin1String(table))),
+                  0)
+            << table;
+        EXPECT_GT(value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.%1").arg(QLatin1String(table))), 0);
+    }
+}
+
 TEST_F(DemoHospital, SameSeedAndDateGiveTheSameStoreAnotherSeedAnother)
 {
     const QString fingerprint = QStringLiteral(

@@ -533,6 +533,9 @@ void upgradeTables(const QSqlDatabase &db)
     sql::exec(db, QStringLiteral("PRAGMA foreign_keys=OFF"));
     try {
         sql::exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+        // A trigger naming a table being remade would stop the renaming;
+        // createTables makes them again.
+        sql::exec(db, QStringLiteral("DROP TRIGGER IF EXISTS Patient_Data.trPatientChanged"));
         for (const EventTable &t : eventTables())
             rebuildIfOlder(db, t);
         QSqlQuery broken = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.foreign_key_check"));
