@@ -18,7 +18,7 @@ void registerUploadProcedures(ProcedureRegistry &registry)
     {
         const char *name;
         bool takesOption;
-        ProcedureBody body;
+        void (*body)(const patient::UploadPeriod &);
     };
     const Upload uploads[] = {
         {"sp_DOH_Upload_SectionI34", false, patient::uploadSectionI34},
@@ -40,9 +40,15 @@ void registerUploadProcedures(ProcedureRegistry &registry)
         {"sp_DOH_Upload_SectionII103", true, patient::uploadSectionII103},
     };
     // The option is optional: the program always sends 2, the only option.
-    for (const Upload &u : uploads)
+    for (const Upload &u : uploads) {
+        const ProcedureBody body = [u](ProcedureContext &context, const Arguments &arguments) {
+            const patient::UploadPeriod period(context, arguments, u.takesOption);
+            u.body(period);
+            return adodb::ResultSet{};
+        };
         registry.add({patientData, QString::fromLatin1(u.name), u.takesOption ? datesAndOption : dates, 2,
-                      Access::Write, u.body});
+                      Access::Write, body});
+    }
 }
 
 namespace schema {

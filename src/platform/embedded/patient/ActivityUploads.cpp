@@ -62,9 +62,8 @@ void uploadTopOperations(const UploadPeriod &period, const QString &table, bool 
 
 } // namespace
 
-adodb::ResultSet uploadSectionI9(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionI9(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, true);
     const QString table = QStringLiteral("tbDOHRptSectionI9");
     period.clear(table);
     period.run(QStringLiteral(
@@ -81,50 +80,40 @@ adodb::ResultSet uploadSectionI9(ProcedureContext &context, const Arguments &arg
         "INSERT INTO Patient_Data.tbDOHRptSectionI9 (FromDate, ToDate, RowOrder, Section, Inpatient, Outpatient, "
         "Total) SELECT ?1, ?3, 7, 'Total', COALESCE(SUM(Inpatient), 0), COALESCE(SUM(Outpatient), 0),"
         " COALESCE(SUM(Total), 0) FROM Patient_Data.tbDOHRptSectionI9 WHERE FromDate = ?1 AND ToDate = ?3"));
-    return {};
 }
 
-adodb::ResultSet uploadSectionII3(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionII3(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     // Causes of discharge by final diagnosis, age at admission; healthy
     // newborns are not morbidity.
     uploadTopTen(period, QStringLiteral("tbDOHRptSectionII3"),
                  QStringLiteral("SELECT DischargeDate AS Day, FinalCategory AS Code, PatientSex AS Sex,"
                                 " AgeAtAdmission AS Age FROM Patient_Data.tbAdmission"
                                 " WHERE DischargeDate >= ?1 AND DischargeDate < ?2 AND ServiceCode <> ?5"));
-    return {};
 }
 
-adodb::ResultSet uploadSectionII7(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionII7(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     // Every inpatient death, by underlying cause (the final diagnosis when
     // none was recorded), age at death.
     uploadTopTen(period, QStringLiteral("tbDOHRptSectionII7"),
                  QStringLiteral("SELECT DischargeDate AS Day, DeathCategory AS Code, PatientSex AS Sex,"
                                 " AgeAtDischarge AS Age FROM Patient_Data.tbAdmission"
                                 " WHERE DischargeDate >= ?1 AND DischargeDate < ?2 AND DischargeCondition = 'D'"));
-    return {};
 }
 
-adodb::ResultSet uploadSectionIII114(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionIII114(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, true);
     uploadTopTen(period, QStringLiteral("tbDOHRptSectionIII114"), visitCauses(QStringLiteral("tbOutpatientVisit")));
-    return {};
 }
 
-adodb::ResultSet uploadSectionII103(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionII103(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, true);
     uploadTopTen(period, QStringLiteral("tbDOHRptSectionII103"), visitCauses(QStringLiteral("tbEmergencyVisit")));
-    return {};
 }
 
-adodb::ResultSet uploadDeliveriesAndOutpatientVisits(ProcedureContext &context, const Arguments &arguments)
+void uploadDeliveriesAndOutpatientVisits(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     period.clear(QStringLiteral("tbDOHRptDeliveriesAndOutpatientVisits"));
     period.run(QStringLiteral(
                    "WITH dl AS (SELECT COALESCE(SUM(DeliveryType = 'NSD'), 0) AS Nsd,"
@@ -146,20 +135,16 @@ adodb::ResultSet uploadDeliveriesAndOutpatientVisits(ProcedureContext &context, 
                    " NewAdult + RevisitAdult, NewPedia + RevisitPedia, NewAdult + NewPedia + RevisitAdult + RevisitPedia"
                    " FROM dl, op")
                    .arg(rate(QStringLiteral("Cs"), QStringLiteral("Deliveries"), QStringLiteral("100"))));
-    return {};
 }
 
-adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Arguments &arguments)
+void uploadERTestingAndOthers(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     period.clear(QStringLiteral("tbDOHRptERTestingAndOthers"));
-    // The period's visits, with category and age group worked out once for
-    // the three groups of rows that read them.
-    period.run(QStringLiteral("DROP TABLE IF EXISTS temp.upEmergencyVisits"));
-    period.run(QStringLiteral("CREATE TEMP TABLE upEmergencyVisits AS SELECT EmergencyVisitID, Disposition,"
-                              " DiagnosisCategory AS Code, Age <= ?4 AS IsPedia FROM Patient_Data.tbEmergencyVisit"
-                              " WHERE VisitDate >= ?1 AND VisitDate < ?2"));
-    const QString visits = QStringLiteral("v AS (SELECT * FROM temp.upEmergencyVisits)");
+    // Each group of rows reads the period's visits from the visits' cause
+    // index, which holds the age (paediatric: at most PediaAge) with them.
+    const QString visits = QStringLiteral("v AS (SELECT EmergencyVisitID, Disposition, DiagnosisCategory AS Code,"
+                                          " VisitDate AS Day, Age <= ?4 AS IsPedia FROM Patient_Data.tbEmergencyVisit"
+                                          " WHERE VisitDate >= ?1 AND VisitDate < ?2)");
     const QString insert = QStringLiteral("INSERT INTO Patient_Data.tbDOHRptERTestingAndOthers (FromDate, ToDate, "
                                           "RowOrder, RowGroup, Code, Item, Adult, Pedia, Total) ");
     period.run(QStringLiteral(
@@ -185,22 +170,21 @@ adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Argum
                    " + ROW_NUMBER() OVER (PARTITION BY ServiceType ORDER BY ServiceName), ServiceType, NULL, ServiceName,"
                    " Adult, Pedia, Total FROM g")
                    .arg(visits, insert));
-    // The ten leading diagnoses seen, from row 3001.
+    // The ten leading diagnoses seen, from row 3001: grouped by day and code
+    // first, in the index's order.
     period.run(QStringLiteral(
                    "WITH %1, "
-                   "g AS (SELECT Code, COALESCE(SUM(IsPedia = 0), 0) AS Adult, COALESCE(SUM(IsPedia), 0) AS Pedia,"
-                   " COUNT(*) AS Total FROM v WHERE Code <> '' GROUP BY 1), "
+                   "d AS (SELECT Code, SUM(IsPedia = 0) AS Adult, SUM(IsPedia) AS Pedia, COUNT(*) AS Total FROM v"
+                   " WHERE Code <> '' GROUP BY Day, Code), "
+                   "g AS (SELECT Code, SUM(Adult) AS Adult, SUM(Pedia) AS Pedia, SUM(Total) AS Total FROM d GROUP BY Code), "
                    "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS Rank FROM g) "
                    "%2SELECT ?1, ?3, 3000 + r.Rank, 'DISEASE', r.Code, COALESCE(c.Title, r.Code), Adult, Pedia, Total"
                    " FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code WHERE r.Rank <= 10")
                    .arg(visits, insert));
-    period.run(QStringLiteral("DROP TABLE temp.upEmergencyVisits"));
-    return {};
 }
 
-adodb::ResultSet uploadSectionII8(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionII8(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, true);
     period.clear(QStringLiteral("tbDOHRptSectionII8"));
     period.run(QStringLiteral(
         "WITH o AS MATERIALIZED (SELECT IsMajor <> 0 AS Major, PayerClass IN ('PP', 'PS') AS PhilHealth"
@@ -210,26 +194,20 @@ adodb::ResultSet uploadSectionII8(ProcedureContext &context, const Arguments &ar
         "NonPhilHealth, Total) SELECT ?1, ?3, i.RowOrder, i.OperationType, COALESCE(SUM(o.PhilHealth), 0),"
         " COALESCE(SUM(o.PhilHealth = 0), 0), COUNT(o.Major)"
         " FROM items i LEFT JOIN o ON i.Major IS NULL OR o.Major = i.Major GROUP BY i.RowOrder"));
-    return {};
 }
 
-adodb::ResultSet uploadSectionII91(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionII91(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     uploadTopOperations(period, QStringLiteral("tbDOHRptSectionII91"), true);
-    return {};
 }
 
-adodb::ResultSet uploadSectionII92(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionII92(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     uploadTopOperations(period, QStringLiteral("tbDOHRptSectionII92"), false);
-    return {};
 }
 
-adodb::ResultSet uploadHealthAssociatedInf(ProcedureContext &context, const Arguments &arguments)
+void uploadHealthAssociatedInf(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     period.clear(QStringLiteral("tbDOHRptHealthAssociatedInf"));
     // Device-associated rates per 1,000 device-days; surgical site infections
     // per 100 operations; the others and the overall rate per 100 discharges
@@ -263,12 +241,10 @@ adodb::ResultSet uploadHealthAssociatedInf(ProcedureContext &context, const Argu
                    "SELECT ?1, ?3, RowOrder, InfectionType, Description, Infections, Denominator, DenominatorName,"
                    " RatePer, %1 FROM z")
                    .arg(rate(QStringLiteral("Infections"), QStringLiteral("Denominator"), QStringLiteral("RatePer"))));
-    return {};
 }
 
-adodb::ResultSet uploadSurgicalProcedure(ProcedureContext &context, const Arguments &arguments)
+void uploadSurgicalProcedure(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     const QString table = QStringLiteral("tbDOHRptSurgicalProcedure");
     period.clear(table);
     // An operation or a surgical site infection without a service counts
@@ -298,7 +274,6 @@ adodb::ResultSet uploadSurgicalProcedure(ProcedureContext &context, const Argume
                    "Service, Major, Minor, Total, SurgicalSiteInfections, SurgicalSiteInfectionRate) "
                    "SELECT ?1, ?3, 900, 'TOTAL', NULL, 'Total', Major, Minor, Total, Ssi, %1 FROM z")
                    .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100"))));
-    return {};
 }
 
 } // namespace embedded::patient

@@ -16,9 +16,7 @@ const QString kDischargeRows = QStringLiteral(
     " substr(a.DischargeDateTime, 1, 10) AS DisDate,"
     " a.LengthOfStay AS Los, a.Under48h AS Under48"
     " FROM Patient_Data.tbAdmission a WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2");
-const QString kDischarges = QStringLiteral("d AS MATERIALIZED (") + kDischargeRows + QStringLiteral(")");
-// The service rows and the total row read the period's discharges once.
-const QString kDischargesKept = QStringLiteral("d AS (SELECT * FROM temp.upDischarges)");
+const QString kDischarges = QStringLiteral("d AS (") + kDischargeRows + QStringLiteral(")");
 
 struct Aggregate
 {
@@ -79,16 +77,11 @@ void uploadByService(const UploadPeriod &period, const QString &table, const Agg
                      const QString &extraNames, const QString &extraValues)
 {
     period.clear(table);
-    period.run(QStringLiteral("DROP TABLE IF EXISTS temp.upDischarges"));
-    period.run(QStringLiteral("CREATE TEMP TABLE upDischarges AS ") + kDischargeRows);
     const QString names = aggregateList(columns, false);
     const QString extras = extraNames.isEmpty() ? QString() : QStringLiteral(", ") + extraNames;
-    auto extraFrom = [&](const QString &alias) {
-        if (extraValues.isEmpty())
-            return QString();
-        QString v = extraValues;
-        return QStringLiteral(", ") + v.replace(QStringLiteral("$."), alias + QStringLiteral("."));
-    };
+    const QString extraValuesOfZ =
+        extraValues.isEmpty() ? QString() : QStringLiteral(", ") + QString(extraValues).replace(QStringLiteral("$."),
+                                                                                                  QStringLiteral("z."));
     period.run(QStringLiteral(
                    "WITH %1, g AS (SELECT ServiceCode, %2 FROM d GROUP BY ServiceCode), "
                    "codes AS (SELECT ServiceCode FROM BUILD_FILE.tbCoService UNION SELECT ServiceCode FROM g), "
@@ -100,28 +93,29 @@ void uploadByService(const UploadPeriod &period, const QString &table, const Agg
                    " (PARTITION BY z.ServiceCode = ?5 ORDER BY z.ServiceCode) END,"
                    " CASE WHEN z.ServiceCode = ?5 THEN 'NEWBORN' ELSE 'SERVICE' END, z.ServiceCode, z.Service, %5%7"
                    " FROM z")
-                   .arg(kDischargesKept, aggregateList(columns, true), zeroed(columns, QStringLiteral("g")), table, names,
-                        extras, extraFrom(QStringLiteral("z"))));
-    period.run(QStringLiteral("WITH %1, t AS (SELECT %2 FROM d WHERE ServiceCode <> ?5), "
-                              "z AS (SELECT %3 FROM t) "
-                              "INSERT INTO Patient_Data.%4 (FromDate, ToDate, RowOrder, RowType, ServiceCode, Service, "
-                              "%5%6) SELECT ?1, ?3, 900, 'TOTAL', NULL, 'Total', %5%7 FROM z")
-                   .arg(kDischargesKept, aggregateList(columns, true),
-                        [&] {
-                            QStringList parts;
-                            for (const Aggregate &a : columns)
-                                parts.append(QStringLiteral("COALESCE(t.%1, 0) AS %1").arg(QLatin1String(a.column)));
-                            return parts.join(QStringLiteral(", "));
-                        }(),
-                        table, names, extras, extraFrom(QStringLiteral("z"))));
-    period.run(QStringLiteral("DROP TABLE temp.upDischarges"));
+                   .arg(kDischarges, aggregateList(columns, true), zeroed(columns, QStringLiteral("g")), table, names,
+                        extras, extraValuesOfZ));
+    // The total row sums the service rows just written, but for the distinct
+    // patients: one patient may have left from two services.
+    QStringList totals;
+    for (const Aggregate &a : columns) {
+        const QLatin1String expression(a.expression);
+        totals.append(expression.startsWith(QLatin1String("COUNT(DISTINCT"))
+                          ? QStringLiteral("(WITH %1 SELECT %2 FROM d WHERE ServiceCode <> ?5) AS %3")
+                                .arg(kDischarges, expression, QLatin1String(a.column))
+                          : QStringLiteral("COALESCE(SUM(%1), 0) AS %1").arg(QLatin1String(a.column)));
+    }
+    period.run(QStringLiteral("WITH z AS (SELECT %1 FROM Patient_Data.%2 WHERE FromDate = ?1 AND ToDate = ?3"
+                              " AND RowType = 'SERVICE') "
+                              "INSERT INTO Patient_Data.%2 (FromDate, ToDate, RowOrder, RowType, ServiceCode, Service, "
+                              "%3%4) SELECT ?1, ?3, 900, 'TOTAL', NULL, 'Total', %3%5 FROM z")
+                   .arg(totals.join(QStringLiteral(", ")), table, names, extras, extraValuesOfZ));
 }
 
 } // namespace
 
-adodb::ResultSet uploadSectionI34(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionI34(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     const QString table = QStringLiteral("tbDOHRptSectionI34");
     period.clear(table);
     // Services with beds allocated or with patients in the period (newborns,
@@ -157,12 +151,10 @@ adodb::ResultSet uploadSectionI34(ProcedureContext &context, const Arguments &ar
                    .arg(rate(QStringLiteral("ServiceDays"), QStringLiteral("AuthorizedBeds * ?7"), QStringLiteral("100")),
                         rate(QStringLiteral("ServiceDays"), QStringLiteral("ImplementingBeds * ?7"),
                              QStringLiteral("100"))));
-    return {};
 }
 
-adodb::ResultSet uploadSectionII1(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionII1(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     period.clear(QStringLiteral("tbDOHRptSectionII1"));
     // Newborns are reported apart: every figure but the births leaves them out.
     period.run(QStringLiteral(
@@ -196,28 +188,22 @@ adodb::ResultSet uploadSectionII1(ProcedureContext &context, const Arguments &ar
                              QStringLiteral("100")),
                         rate(QStringLiteral("TotalLengthOfStay"), QStringLiteral("DischargesAlive + Deaths"),
                              QStringLiteral("1"))));
-    return {};
 }
 
-adodb::ResultSet uploadSectionII21(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionII21(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     uploadByService(period, QStringLiteral("tbDOHRptSectionII21"), kDischargeColumns, QString(), QString());
-    return {};
 }
 
-adodb::ResultSet uploadSectionII22(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionII22(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     uploadByService(period, QStringLiteral("tbDOHRptSectionII22"), kAlosColumns, QStringLiteral("ALOS"),
                     rate(QStringLiteral("COALESCE($.TotalLengthOfStay, 0)"), QStringLiteral("COALESCE($.Discharges, 0)"),
                          QStringLiteral("1")));
-    return {};
 }
 
-adodb::ResultSet uploadSectionIII(ProcedureContext &context, const Arguments &arguments)
+void uploadSectionIII(const UploadPeriod &period)
 {
-    const UploadPeriod period(context, arguments, false);
     period.clear(QStringLiteral("tbDOHRptSectionIII"));
     // Inpatient deaths and their rates leave newborns out, as the discharges
     // do; newborn deaths have their own rate. Neonatal deaths are inpatients
@@ -236,7 +222,7 @@ adodb::ResultSet uploadSectionIII(ProcedureContext &context, const Arguments &ar
                    " AND DischargeDate < ?2 AND DischargeCondition = 'D' AND DaysOldAtDischarge < 28), "
                    "er AS (SELECT COALESCE(SUM(Disposition = 'DIED'), 0) AS ErDeaths,"
                    " COALESCE(SUM(Disposition = 'DOA'), 0) AS Doa FROM Patient_Data.tbEmergencyVisit"
-                   " WHERE VisitDateTime >= ?1 AND VisitDateTime < ?2), "
+                   " WHERE VisitDate >= ?1 AND VisitDate < ?2), "
                    "fd AS (SELECT COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
                    " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2) "
                    "INSERT INTO Patient_Data.tbDOHRptSectionIII (FromDate, ToDate, InpatientDeaths, DeathsUnder48h, "
@@ -252,7 +238,6 @@ adodb::ResultSet uploadSectionIII(ProcedureContext &context, const Arguments &ar
                         rate(QStringLiteral("Maternal"), QStringLiteral("Obstetric"), QStringLiteral("100")),
                         rate(QStringLiteral("NewbornDeaths"), QStringLiteral("NewbornDischarges"),
                              QStringLiteral("100"))));
-    return {};
 }
 
 } // namespace embedded::patient

@@ -2,9 +2,9 @@
 
 #include "../Store.h"
 
-#include <QHash>
-#include <QSet>
 #include <QSqlQuery>
+
+#include <algorithm>
 
 // The patient data the upload procedures summarise, the code tables they
 // name codes from, and one report table per section. Date-times are stored
@@ -79,12 +79,27 @@ const char *const kPatientTables[] = {
         IsMajor BIT NOT NULL))",
 };
 
-// Whole years between the patient's birth date and an event, both texts
-// starting "yyyy-MM-dd".
+// The facts the uploads group by are kept on each visit and stay, in plain
+// columns that triggers keep true (see patientFactTriggers): the patient's sex
+// and birth date, the age at the event, the diagnosis category, the length of
+// stay. Written once with the row and held in the covering indexes, they let
+// a period's figures come from one index range, with no look-up of the
+// patient and no date arithmetic per row. (Generated columns would keep them
+// too, but an index holding one is never read as covering.)
+//
+// In the expressions, {r} stands for the row and {p} for its patient.
+struct Fact
+{
+    const char *column;
+    const char *type;
+    QString expression;
+};
+
+// Whole years between the patient's birth date and an event.
 QString ageAt(const char *eventColumn)
 {
-    return QStringLiteral("CAST(substr(%1, 1, 4) AS INTEGER) - CAST(substr(PatientBirthDate, 1, 4) AS INTEGER) "
-                          "- (substr(%1, 6, 5) < substr(PatientBirthDate, 6, 5))")
+    return QStringLiteral("CAST(substr({r}%1, 1, 4) AS INTEGER) - CAST(substr({p}BirthDate, 1, 4) AS INTEGER) "
+                          "- (substr({r}%1, 6, 5) < substr({p}BirthDate, 6, 5))")
         .arg(QLatin1String(eventColumn));
 }
 
@@ -94,30 +109,26 @@ QString categoryOf(const QString &diagnosis)
     return QStringLiteral("upper(substr(replace(trim(%1), '.', ''), 1, 3))").arg(diagnosis);
 }
 
-QString stored(const char *type, const QString &expression)
+QString daysBetween(const QString &from, const QString &to)
 {
-    return QStringLiteral("%1 GENERATED ALWAYS AS (%2) STORED").arg(QLatin1String(type), expression);
+    return QStringLiteral("CAST(julianday(%2) - julianday(%1) AS INTEGER)").arg(from, to);
 }
 
-// The tables of events a section groups by patient, diagnosis and day. Their
-// writers supply the columns up to the first derived one. PatientSex and
-// PatientBirthDate are copies of the patient's, kept by the triggers below;
-// the generated columns work out, once when a row is written, the facts the
-// uploads group by (age and sex at the event, diagnosis category, length of
-// stay), and the covering indexes keep them, so that a period's figures come
-// from one index range with no look-up of the patient and no date arithmetic
-// per row.
 struct EventTable
 {
     const char *name;
     const char *key;
-    QString definition; // the columns and constraints
-    QStringList derived;
+    QString columns;     // the writers' columns and constraints
+    QStringList sources; // the writers' columns the facts are worked out from
+    QList<Fact> facts;
 };
 
 QList<EventTable> eventTables()
 {
-    const QString copies = QStringLiteral("PatientSex TEXT, PatientBirthDate TEXT, ");
+    const Fact sex = {"PatientSex", "TEXT", QStringLiteral("{p}Sex")};
+    const Fact birth = {"PatientBirthDate", "TEXT", QStringLiteral("{p}BirthDate")};
+    const QString admitted = QStringLiteral("substr({r}AdmissionDateTime, 1, 10)");
+    const QString discharged = QStringLiteral("substr({r}DischargeDateTime, 1, 10)");
     return {
         // One hospital stay. Discharge date-time and condition are both null
         // while the patient is still in.
@@ -128,54 +139,82 @@ QList<EventTable> eventTables()
              "PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')), "
              "DischargeCondition TEXT CHECK (DischargeCondition IN ('R', 'T', 'H', 'A', 'U', 'D')), "
              "IsTransferIn BIT NOT NULL DEFAULT 0, FinalDiagnosis TEXT, UnderlyingCause TEXT, "
-             "IsMaternalDeath BIT NOT NULL DEFAULT 0, ")
-             + copies
-             // Whole days between the two dates: bounds how far back a
-             // period's stays can start.
-             + QStringLiteral("StayDays INTEGER GENERATED ALWAYS AS (CAST(julianday(substr(DischargeDateTime, 1, 10)) "
-                              "- julianday(substr(AdmissionDateTime, 1, 10)) AS INTEGER)) VIRTUAL, ")
-             // Length of stay: a same-day stay is one day.
-             + QStringLiteral("LengthOfStay ")
-             + stored("INTEGER", QStringLiteral("MAX(1, CAST(julianday(substr(DischargeDateTime, 1, 10)) "
-                                                "- julianday(substr(AdmissionDateTime, 1, 10)) AS INTEGER))"))
-             + QStringLiteral(", Under48h ")
-             + stored("INTEGER", QStringLiteral("(CAST(strftime('%s', DischargeDateTime) AS INTEGER) "
-                                                "- CAST(strftime('%s', AdmissionDateTime) AS INTEGER)) < 172800"))
-             + QStringLiteral(", DischargeDate ") + stored("TEXT", QStringLiteral("substr(DischargeDateTime, 1, 10)"))
-             + QStringLiteral(", AgeAtAdmission ") + stored("INTEGER", ageAt("AdmissionDateTime"))
-             + QStringLiteral(", AgeAtDischarge ") + stored("INTEGER", ageAt("DischargeDateTime"))
-             + QStringLiteral(", DaysOldAtDischarge ")
-             + stored("INTEGER", QStringLiteral("CAST(julianday(substr(DischargeDateTime, 1, 10)) "
-                                                "- julianday(PatientBirthDate) AS INTEGER)"))
-             + QStringLiteral(", FinalCategory ") + stored("TEXT", categoryOf(QStringLiteral("FinalDiagnosis")))
-             // A death's cause: the underlying cause, or the final diagnosis
-             // when none was recorded.
-             + QStringLiteral(", DeathCategory ")
-             + stored("TEXT", categoryOf(QStringLiteral("COALESCE(NULLIF(trim(UnderlyingCause), ''), FinalDiagnosis)")))
-             + QStringLiteral(", CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime), "
-                              "CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))"),
-         {QStringLiteral("PatientSex"), QStringLiteral("PatientBirthDate"), QStringLiteral("StayDays"),
-          QStringLiteral("LengthOfStay"), QStringLiteral("Under48h"), QStringLiteral("DischargeDate"),
-          QStringLiteral("AgeAtAdmission"), QStringLiteral("AgeAtDischarge"), QStringLiteral("DaysOldAtDischarge"),
-          QStringLiteral("FinalCategory"), QStringLiteral("DeathCategory")}},
+             "IsMaternalDeath BIT NOT NULL DEFAULT 0, "
+             "CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime), "
+             "CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))"),
+         {QStringLiteral("PatientID"), QStringLiteral("AdmissionDateTime"), QStringLiteral("DischargeDateTime"),
+          QStringLiteral("FinalDiagnosis"), QStringLiteral("UnderlyingCause")},
+         {sex, birth,
+          // Whole days between the two dates: bounds how far back a period's
+          // stays can start.
+          {"StayDays", "INTEGER", daysBetween(admitted, discharged)},
+          // Length of stay: a same-day stay is one day.
+          {"LengthOfStay", "INTEGER", QStringLiteral("MAX(1, %1)").arg(daysBetween(admitted, discharged))},
+          {"Under48h", "INTEGER",
+           QStringLiteral("(CAST(strftime('%s', {r}DischargeDateTime) AS INTEGER) "
+                          "- CAST(strftime('%s', {r}AdmissionDateTime) AS INTEGER)) < 172800")},
+          {"DischargeDate", "TEXT", discharged},
+          {"AgeAtAdmission", "INTEGER", ageAt("AdmissionDateTime")},
+          {"AgeAtDischarge", "INTEGER", ageAt("DischargeDateTime")},
+          {"DaysOldAtDischarge", "INTEGER", daysBetween(QStringLiteral("{p}BirthDate"), discharged)},
+          {"FinalCategory", "TEXT", categoryOf(QStringLiteral("{r}FinalDiagnosis"))},
+          // A death's cause: the underlying cause, or the final diagnosis
+          // when none was recorded.
+          {"DeathCategory", "TEXT",
+           categoryOf(QStringLiteral("COALESCE(NULLIF(trim({r}UnderlyingCause), ''), {r}FinalDiagnosis)"))}}},
         {"tbOutpatientVisit", "OutpatientVisitID",
          QStringLiteral("OutpatientVisitID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient "
-                        "(PatientID), VisitDate TEXT NOT NULL, IsNewPatient BIT NOT NULL, Diagnosis TEXT, ")
-             + copies + QStringLiteral("DiagnosisCategory ") + stored("TEXT", categoryOf(QStringLiteral("Diagnosis")))
-             + QStringLiteral(", Age ") + stored("INTEGER", ageAt("VisitDate")),
-         {QStringLiteral("PatientSex"), QStringLiteral("PatientBirthDate"), QStringLiteral("DiagnosisCategory"),
-          QStringLiteral("Age")}},
+                        "(PatientID), VisitDate TEXT NOT NULL, IsNewPatient BIT NOT NULL, Diagnosis TEXT"),
+         {QStringLiteral("PatientID"), QStringLiteral("VisitDate"), QStringLiteral("Diagnosis")},
+         {sex, birth, {"DiagnosisCategory", "TEXT", categoryOf(QStringLiteral("{r}Diagnosis"))},
+          {"Age", "INTEGER", ageAt("VisitDate")}}},
         {"tbEmergencyVisit", "EmergencyVisitID",
          QStringLiteral("EmergencyVisitID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient "
                         "(PatientID), VisitDateTime TEXT NOT NULL, Disposition TEXT NOT NULL "
                         "CHECK (Disposition IN ('HOME', 'ADMITTED', 'TRANSFERRED', 'HAMA', 'DIED', 'DOA')), "
-                        "Diagnosis TEXT, ")
-             + copies + QStringLiteral("VisitDate ") + stored("TEXT", QStringLiteral("substr(VisitDateTime, 1, 10)"))
-             + QStringLiteral(", DiagnosisCategory ") + stored("TEXT", categoryOf(QStringLiteral("Diagnosis")))
-             + QStringLiteral(", Age ") + stored("INTEGER", ageAt("VisitDateTime")),
-         {QStringLiteral("PatientSex"), QStringLiteral("PatientBirthDate"), QStringLiteral("VisitDate"),
-          QStringLiteral("DiagnosisCategory"), QStringLiteral("Age")}},
+                        "Diagnosis TEXT"),
+         {QStringLiteral("PatientID"), QStringLiteral("VisitDateTime"), QStringLiteral("Diagnosis")},
+         {sex, birth, {"VisitDate", "TEXT", QStringLiteral("substr({r}VisitDateTime, 1, 10)")},
+          {"DiagnosisCategory", "TEXT", categoryOf(QStringLiteral("{r}Diagnosis"))},
+          {"Age", "INTEGER", ageAt("VisitDateTime")}}},
     };
+}
+
+QString factColumns(const EventTable &t)
+{
+    QStringList names;
+    for (const Fact &f : t.facts)
+        names.append(QLatin1String(f.column));
+    return names.join(QStringLiteral(", "));
+}
+
+// The facts worked out for a row; row is "NEW." or "table.", the patient p.
+QString factValues(const EventTable &t, const QString &row)
+{
+    QStringList values;
+    for (const Fact &f : t.facts)
+        values.append(QString(f.expression).replace(QStringLiteral("{r}"), row).replace(QStringLiteral("{p}"),
+                                                                                         QStringLiteral("p.")));
+    return values.join(QStringLiteral(", "));
+}
+
+QString tableDefinition(const EventTable &t)
+{
+    QString columns = t.columns;
+    const qsizetype checks = columns.indexOf(QStringLiteral(", CHECK ("));
+    QStringList facts;
+    for (const Fact &f : t.facts)
+        facts.append(QStringLiteral("%1 %2").arg(QLatin1String(f.column), QLatin1String(f.type)));
+    columns.insert(checks < 0 ? columns.size() : checks, QStringLiteral(", ") + facts.join(QStringLiteral(", ")));
+    return columns;
+}
+
+// Writes a table's facts: for the rows of one patient, or every row.
+QString refreshFacts(const EventTable &t, const QString &where)
+{
+    const QString table = QLatin1String(t.name);
+    return QStringLiteral("UPDATE %1 SET (%2) = (SELECT %3 FROM tbPatient p WHERE p.PatientID = %1.PatientID)%4")
+        .arg(table, factColumns(t), factValues(t, table + QLatin1Char('.')), where);
 }
 
 // Indexes an earlier layout had and this one replaces.
@@ -210,32 +249,40 @@ const char *const kIndexes[] = {
     "ixInfectionDate ON tbInfection (InfectionDate)",
 };
 
-// A row's copy of its patient's sex and birth date follows the row's patient
-// and the patient's own record. A writer that supplies the right copies
-// (the demo hospital does) costs no second write.
-QStringList patientCopyTriggers()
+// A row's facts are worked out again after an insert or an update of what
+// they come from, and when its patient's sex or birth date is corrected. A
+// row whose facts are already right (the demo hospital writes them) costs no
+// second write; wrong ones a writer supplies are replaced.
+QStringList patientFactTriggers()
 {
     QStringList triggers;
     QString followPatient;
     for (const EventTable &t : eventTables()) {
         const QString table = QLatin1String(t.name);
-        const QString key = QLatin1String(t.key);
-        const QString stale = QStringLiteral(
-            "WHEN NOT EXISTS (SELECT 1 FROM tbPatient WHERE tbPatient.PatientID = NEW.PatientID "
-            "AND tbPatient.Sex IS NEW.PatientSex AND tbPatient.BirthDate IS NEW.PatientBirthDate)");
-        const QString update = QStringLiteral(
-                                   "UPDATE %1 SET (PatientSex, PatientBirthDate) = (SELECT Sex, BirthDate FROM tbPatient "
-                                   "WHERE tbPatient.PatientID = NEW.PatientID) WHERE %2 = NEW.%2;")
-                                   .arg(table, key);
+        QStringList same;
+        for (const Fact &f : t.facts)
+            same.append(QStringLiteral("NEW.%1 IS (%2)")
+                            .arg(QLatin1String(f.column),
+                                 QString(f.expression)
+                                     .replace(QStringLiteral("{r}"), QStringLiteral("NEW."))
+                                     .replace(QStringLiteral("{p}"), QStringLiteral("p."))));
+        const QString stale = QStringLiteral("WHEN NOT EXISTS (SELECT 1 FROM tbPatient p WHERE p.PatientID = "
+                                             "NEW.PatientID AND %1)")
+                                  .arg(same.join(QStringLiteral(" AND ")));
+        const QString update = QStringLiteral("UPDATE %1 SET (%2) = (SELECT %3 FROM tbPatient p WHERE p.PatientID = "
+                                              "NEW.PatientID) WHERE %4 = NEW.%4;")
+                                   .arg(table, factColumns(t), factValues(t, QStringLiteral("NEW.")),
+                                        QLatin1String(t.key));
+        QStringList watched = t.sources;
+        for (const Fact &f : t.facts)
+            watched.append(QLatin1String(f.column));
         triggers.append(QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.tr%1Insert AFTER INSERT ON %1 "
                                        "%2 BEGIN %3 END")
                             .arg(table, stale, update));
-        triggers.append(QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.tr%1Copies AFTER UPDATE OF "
-                                       "PatientID, PatientSex, PatientBirthDate ON %1 %2 BEGIN %3 END")
-                            .arg(table, stale, update));
-        followPatient += QStringLiteral(" UPDATE %1 SET (PatientSex, PatientBirthDate) = (NEW.Sex, NEW.BirthDate) "
-                                        "WHERE PatientID = NEW.PatientID;")
-                             .arg(table);
+        triggers.append(QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.tr%1Facts AFTER UPDATE OF %2 ON %1 "
+                                       "%3 BEGIN %4 END")
+                            .arg(table, watched.join(QStringLiteral(", ")), stale, update));
+        followPatient += QLatin1Char(' ') + refreshFacts(t, QStringLiteral(" WHERE PatientID = NEW.PatientID;"));
     }
     triggers.append(QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.trPatientChanged AFTER UPDATE OF Sex, "
                                    "BirthDate ON tbPatient BEGIN%1 END")
@@ -243,47 +290,59 @@ QStringList patientCopyTriggers()
     return triggers;
 }
 
-QSet<QString> columnsOf(const QSqlDatabase &db, const QString &table)
+struct ColumnInfo
 {
-    QSet<QString> columns;
+    QString name;
+    bool generated;
+};
+
+QList<ColumnInfo> columnsOf(const QSqlDatabase &db, const QString &table)
+{
+    QList<ColumnInfo> columns;
     QSqlQuery info = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.table_xinfo(%1)").arg(table));
     while (info.next())
-        columns.insert(info.value(1).toString());
+        columns.append({info.value(1).toString(), info.value(6).toInt() != 0});
     return columns;
 }
 
-// An event table written by an earlier version lacks derived columns, and a
-// stored generated column cannot be added to a table: the table is made
-// anew with its rows, and the copies are filled from the patients.
-bool rebuildIfOlder(const QSqlDatabase &db, const EventTable &t)
+// True when a table exists but lacks a fact column, or has one the database
+// generates (an earlier layout).
+bool isOlderLayout(const QSqlDatabase &db, const EventTable &t)
 {
-    const QString table = QLatin1String(t.name);
-    const QSet<QString> have = columnsOf(db, table);
+    const QList<ColumnInfo> have = columnsOf(db, QLatin1String(t.name));
     if (have.isEmpty())
         return false;
-    bool complete = true;
-    for (const QString &column : t.derived)
-        complete = complete && have.contains(column);
-    if (complete)
-        return false;
+    for (const Fact &f : t.facts) {
+        const auto found = std::find_if(have.begin(), have.end(),
+                                        [&](const ColumnInfo &c) { return c.name == QLatin1String(f.column); });
+        if (found == have.end() || found->generated)
+            return true;
+    }
+    return false;
+}
+
+// A table of an earlier layout is made anew with its rows (the writers'
+// columns), and its facts are worked out.
+void rebuild(const QSqlDatabase &db, const EventTable &t)
+{
+    const QString table = QLatin1String(t.name);
     QStringList kept;
-    QSqlQuery info = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.table_xinfo(%1)").arg(table));
-    while (info.next()) {
-        const QString column = info.value(1).toString();
-        const bool generated = info.value(6).toInt() != 0;
-        if (!generated && !t.derived.contains(column))
-            kept.append(column);
+    for (const ColumnInfo &c : columnsOf(db, table)) {
+        const bool fact = std::any_of(t.facts.begin(), t.facts.end(),
+                                      [&](const Fact &f) { return c.name == QLatin1String(f.column); });
+        if (!c.generated && !fact)
+            kept.append(c.name);
     }
     const QString columns = kept.join(QStringLiteral(", "));
-    sql::exec(db, QStringLiteral("CREATE TABLE Patient_Data.%1Rebuilt (%2)").arg(table, t.definition));
+    sql::exec(db, QStringLiteral("CREATE TABLE Patient_Data.%1Rebuilt (%2)").arg(table, tableDefinition(t)));
     sql::exec(db, QStringLiteral("INSERT INTO Patient_Data.%1Rebuilt (%2) SELECT %2 FROM Patient_Data.%1")
                       .arg(table, columns));
     sql::exec(db, QStringLiteral("DROP TABLE Patient_Data.%1").arg(table));
     sql::exec(db, QStringLiteral("ALTER TABLE Patient_Data.%1Rebuilt RENAME TO %1").arg(table));
-    sql::exec(db, QStringLiteral("UPDATE Patient_Data.%1 SET (PatientSex, PatientBirthDate) = (SELECT p.Sex, "
-                                 "p.BirthDate FROM Patient_Data.tbPatient p WHERE p.PatientID = %1.PatientID)")
-                      .arg(table));
-    return true;
+    // Qualified, as outside a trigger the table names its schema.
+    sql::exec(db, refreshFacts(t, QString())
+                      .replace(QStringLiteral("UPDATE %1 ").arg(table), QStringLiteral("UPDATE Patient_Data.%1 ").arg(table))
+                      .replace(QStringLiteral("FROM tbPatient p"), QStringLiteral("FROM Patient_Data.tbPatient p")));
 }
 
 // The ten leading causes share one shape.
@@ -484,10 +543,10 @@ void createTables(const QSqlDatabase &db)
         sql::exec(db, QString::fromUtf8(ddl));
     for (const EventTable &t : eventTables())
         sql::exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS Patient_Data.%1 (%2)")
-                          .arg(QLatin1String(t.name), t.definition));
+                          .arg(QLatin1String(t.name), tableDefinition(t)));
     for (const char *name : kReplacedIndexes)
         sql::exec(db, QStringLiteral("DROP INDEX IF EXISTS Patient_Data.%1").arg(QLatin1String(name)));
-    for (const QString &trigger : patientCopyTriggers())
+    for (const QString &trigger : patientFactTriggers())
         sql::exec(db, trigger);
     for (const char *index : kIndexes)
         sql::exec(db, QStringLiteral("CREATE INDEX IF NOT EXISTS Patient_Data.") + QLatin1String(index));
@@ -519,13 +578,8 @@ void createTables(const QSqlDatabase &db)
 
 void upgradeTables(const QSqlDatabase &db)
 {
-    bool older = false;
-    for (const EventTable &t : eventTables()) {
-        const QSet<QString> have = columnsOf(db, QLatin1String(t.name));
-        for (const QString &column : t.derived)
-            older = older || (!have.isEmpty() && !have.contains(column));
-    }
-    if (!older)
+    const QList<EventTable> tables = eventTables();
+    if (std::none_of(tables.begin(), tables.end(), [&](const EventTable &t) { return isOlderLayout(db, t); }))
         return;
     // Remaking a table its deliveries and operations refer to needs the
     // references unchecked until the rows are back; they are checked before
@@ -536,8 +590,10 @@ void upgradeTables(const QSqlDatabase &db)
         // A trigger naming a table being remade would stop the renaming;
         // createTables makes them again.
         sql::exec(db, QStringLiteral("DROP TRIGGER IF EXISTS Patient_Data.trPatientChanged"));
-        for (const EventTable &t : eventTables())
-            rebuildIfOlder(db, t);
+        for (const EventTable &t : tables) {
+            if (isOlderLayout(db, t))
+                rebuild(db, t);
+        }
         QSqlQuery broken = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.foreign_key_check"));
         if (broken.next())
             throw adodb::BackendError(QStringLiteral("The patient data could not be brought to this version's "

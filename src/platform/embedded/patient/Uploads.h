@@ -1,31 +1,32 @@
 #pragma once
 
-#include "../Procedures.h"
+#include "UploadPeriod.h"
 
 // The bodies of the upload procedures (sp_DOH_Upload_...), one per report
-// section. Each replaces its report table's rows for the call's date pair.
+// section. Each replaces its report table's rows for the call's date pair;
+// the period has checked the arguments and read the report setup.
 namespace embedded::patient {
 
 // The service whose discharges are the obstetric discharges of the maternal
 // death rate (the service table's Obstetrics).
 inline constexpr const char *kObstetricsServiceCode = "11";
 
-adodb::ResultSet uploadSectionI34(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionI9(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionII1(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionII21(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionII22(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionII3(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadDeliveriesAndOutpatientVisits(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadERTestingAndOthers(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionIII(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionII7(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionII8(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionII91(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionII92(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadHealthAssociatedInf(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSurgicalProcedure(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionIII114(ProcedureContext &context, const Arguments &arguments);
-adodb::ResultSet uploadSectionII103(ProcedureContext &context, const Arguments &arguments);
+void uploadSectionI34(const UploadPeriod &period);
+void uploadSectionI9(const UploadPeriod &period);
+void uploadSectionII1(const UploadPeriod &period);
+void uploadSectionII21(const UploadPeriod &period);
+void uploadSectionII22(const UploadPeriod &period);
+void uploadSectionII3(const UploadPeriod &period);
+void uploadDeliveriesAndOutpatientVisits(const UploadPeriod &period);
+void uploadERTestingAndOthers(const UploadPeriod &period);
+void uploadSectionIII(const UploadPeriod &period);
+void uploadSectionII7(const UploadPeriod &period);
+void uploadSectionII8(const UploadPeriod &period);
+void uploadSectionII91(const UploadPeriod &period);
+void uploadSectionII92(const UploadPeriod &period);
+void uploadHealthAssociatedInf(const UploadPeriod &period);
+void uploadSurgicalProcedure(const UploadPeriod &period);
+void uploadSectionIII114(const UploadPeriod &period);
+void uploadSectionII103(const UploadPeriod &period);
 
 } // namespace embedded::patient
