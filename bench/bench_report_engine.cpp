@@ -83,7 +83,11 @@ void BM_FillPaginatePaintFirstPage(benchmark::State &state)
     state.counters["pages"] = pages;
     state.counters["rows"] = rows;
 }
-BENCHMARK(BM_FillPaginatePaintFirstPage)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FillPaginatePaintFirstPage)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

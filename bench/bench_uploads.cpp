@@ -53,12 +53,13 @@ const QString &demoStore(int scale, int fullYears)
                                                "'2026-01-01 00:00:00.000')"));
         });
         QSqlQuery rows = embedded::sql::exec(
-            store.database(), QStringLiteral("SELECT (SELECT COUNT(*) FROM Patient_Data.tbAdmission) + (SELECT COUNT(*) "
-                                             "FROM Patient_Data.tbOutpatientVisit) + (SELECT COUNT(*) FROM "
-                                             "Patient_Data.tbEmergencyVisit) + (SELECT COUNT(*) FROM Patient_Data.tbPatient)"));
+            store.database(),
+            QStringLiteral("SELECT (SELECT COUNT(*) FROM Patient_Data.tbAdmission) + (SELECT COUNT(*) "
+                           "FROM Patient_Data.tbOutpatientVisit) + (SELECT COUNT(*) FROM "
+                           "Patient_Data.tbEmergencyVisit) + (SELECT COUNT(*) FROM Patient_Data.tbPatient)"));
         rows.next();
-        std::fprintf(stderr, "demo store scale %d, %d years: %lld main rows, created in %.1f s\n", scale,
-                     fullYears, rows.value(0).toLongLong(), double(timer.elapsed()) / 1000.0);
+        std::fprintf(stderr, "demo store scale %d, %d years: %lld main rows, created in %.1f s\n", scale, fullYears,
+                     rows.value(0).toLongLong(), double(timer.elapsed()) / 1000.0);
     }
     return slot->folder;
 }
@@ -75,12 +76,22 @@ const Period kMonth = {"06/01/2026", "06/30/2026", "2026-06-01", "2026-07-01"};
 const Period kYear = {"01/01/2026", "12/31/2026", "2026-01-01", "2027-01-01"};
 
 const char *const kUploads[][2] = {
-    {"sp_DOH_Upload_SectionI34", ""},  {"sp_DOH_Upload_SectionI9", ",2"},   {"sp_DOH_Upload_SectionII1", ""},
-    {"sp_DOH_Upload_SectionII21", ""}, {"sp_DOH_Upload_SectionII22", ""},   {"sp_DOH_Upload_SectionII3", ""},
-    {"sp_DOH_Upload_DeliveriesAndOutpatientVisits", ""},                    {"sp_DOH_Upload_ERTestingAndOthers", ""},
-    {"sp_DOH_Upload_SectionIII", ""},  {"sp_DOH_Upload_SectionII7", ""},    {"sp_DOH_Upload_SectionII8", ",2"},
-    {"sp_DOH_Upload_SectionII91", ""}, {"sp_DOH_Upload_SectionII92", ""},   {"sp_DOH_Upload_HealthAssociatedInf", ""},
-    {"sp_DOH_Upload_SurgicalProcedure", ""}, {"sp_DOH_Upload_SectionIII114", ",2"},
+    {"sp_DOH_Upload_SectionI34", ""},
+    {"sp_DOH_Upload_SectionI9", ",2"},
+    {"sp_DOH_Upload_SectionII1", ""},
+    {"sp_DOH_Upload_SectionII21", ""},
+    {"sp_DOH_Upload_SectionII22", ""},
+    {"sp_DOH_Upload_SectionII3", ""},
+    {"sp_DOH_Upload_DeliveriesAndOutpatientVisits", ""},
+    {"sp_DOH_Upload_ERTestingAndOthers", ""},
+    {"sp_DOH_Upload_SectionIII", ""},
+    {"sp_DOH_Upload_SectionII7", ""},
+    {"sp_DOH_Upload_SectionII8", ",2"},
+    {"sp_DOH_Upload_SectionII91", ""},
+    {"sp_DOH_Upload_SectionII92", ""},
+    {"sp_DOH_Upload_HealthAssociatedInf", ""},
+    {"sp_DOH_Upload_SurgicalProcedure", ""},
+    {"sp_DOH_Upload_SectionIII114", ",2"},
     {"sp_DOH_Upload_SectionII103", ",2"},
 };
 
@@ -106,12 +117,17 @@ void plainPass(benchmark::State &state, int scale, int fullYears, const Period &
     const QString from = QString::fromLatin1(period.fromStored);
     const QString toNext = QString::fromLatin1(period.toNext);
     const QStringList counts = {
-        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE AdmissionDateTime >= ? AND AdmissionDateTime < ?"),
-        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE DischargeDateTime >= ? AND DischargeDateTime < ?"),
-        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDelivery WHERE DeliveryDateTime >= ? AND DeliveryDateTime < ?"),
+        QStringLiteral(
+            "SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE AdmissionDateTime >= ? AND AdmissionDateTime < ?"),
+        QStringLiteral(
+            "SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE DischargeDateTime >= ? AND DischargeDateTime < ?"),
+        QStringLiteral(
+            "SELECT COUNT(*) FROM Patient_Data.tbDelivery WHERE DeliveryDateTime >= ? AND DeliveryDateTime < ?"),
         QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbOutpatientVisit WHERE VisitDate >= ? AND VisitDate < ?"),
-        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbEmergencyVisit WHERE VisitDateTime >= ? AND VisitDateTime < ?"),
-        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbOperation WHERE OperationDateTime >= ? AND OperationDateTime < ?"),
+        QStringLiteral(
+            "SELECT COUNT(*) FROM Patient_Data.tbEmergencyVisit WHERE VisitDateTime >= ? AND VisitDateTime < ?"),
+        QStringLiteral(
+            "SELECT COUNT(*) FROM Patient_Data.tbOperation WHERE OperationDateTime >= ? AND OperationDateTime < ?"),
         QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbInfection WHERE InfectionDate >= ? AND InfectionDate < ?"),
         QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDeviceDay WHERE CensusDate >= ? AND CensusDate < ?"),
         QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbLabExamination WHERE ExamDate >= ? AND ExamDate < ?"),

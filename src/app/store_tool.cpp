@@ -76,8 +76,8 @@ int main(int argc, char **argv)
             if (args.contains(QStringLiteral("--demo"))) {
                 embedded::DemoHospital::fill(store, options);
                 // The one account of the demo store, on the DOH reports' department.
-                session::UserAccounts(store).addUser({QStringLiteral("demo"), QStringLiteral("velmora-demo"),
-                                                      false, modSysConstants::kDepartmentCode, true});
+                session::UserAccounts(store).addUser({QStringLiteral("demo"), QStringLiteral("velmora-demo"), false,
+                                                      modSysConstants::kDepartmentCode, true});
                 out << "Demo user: demo, password velmora-demo\n";
             }
             out << "Created the store in " << store.folder() << "\n";

@@ -24,8 +24,7 @@ class Random
 public:
     explicit Random(std::uint64_t seed)
         : m_state(seed)
-    {
-    }
+    {}
     std::uint64_t next()
     {
         std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
@@ -57,8 +56,7 @@ public:
             ++days;
         return days;
     }
-    template <typename T, std::size_t N>
-    const T &weighted(const std::array<T, N> &items)
+    template <typename T, std::size_t N> const T &weighted(const std::array<T, N> &items)
     {
         int total = 0;
         for (const T &item : items)
@@ -82,8 +80,7 @@ struct Code
     int weight;
 };
 
-template <std::size_t N>
-using Codes = std::array<Code, N>;
+template <std::size_t N> using Codes = std::array<Code, N>;
 
 // Seasonal weight of each month in percent: the rainy months bring dengue,
 // leptospirosis and pneumonia.
@@ -93,12 +90,12 @@ constexpr int kMonthPercent[12] = {96, 92, 94, 95, 100, 106, 116, 122, 114, 104,
 struct Profile
 {
     const char *service;
-    int weight;       // share of the direct admissions
+    int weight; // share of the direct admissions
     int minAge;
     int maxAge;
     int malePercent;
-    int baseDays;     // a stay lasts baseDays + geometric extra days
-    int extraTenths;  // mean extra days, in tenths
+    int baseDays;    // a stay lasts baseDays + geometric extra days
+    int extraTenths; // mean extra days, in tenths
     int deathPerMille;
     int operationPercent;
     std::vector<Code> diagnoses;
@@ -109,31 +106,113 @@ struct Profile
 const std::vector<Profile> &profiles()
 {
     static const std::vector<Profile> list = {
-        {"10", 32, 18, 90, 48, 2, 30, 50, 0,
-         {{"J18.9", 8}, {"I10", 6}, {"E11.9", 5}, {"A09", 4}, {"N39.0", 4}, {"I63.9", 3}, {"J44.9", 3}, {"A91", 3},
-          {"A01.0", 2}, {"K29.7", 3}, {"I50.0", 3}, {"A15.0", 1}, {"N18.5", 2}, {"A27.9", 1}, {"C34.9", 1}},
-         {{"I63.9", 4}, {"I21.9", 4}, {"J18.9", 4}, {"A41.9", 3}, {"N18.5", 2}, {"I50.0", 2}, {"C34.9", 1},
-          {"I61.9", 2}, {"E11.9", 1}},
+        {"10",
+         32,
+         18,
+         90,
+         48,
+         2,
+         30,
+         50,
+         0,
+         {{"J18.9", 8},
+          {"I10", 6},
+          {"E11.9", 5},
+          {"A09", 4},
+          {"N39.0", 4},
+          {"I63.9", 3},
+          {"J44.9", 3},
+          {"A91", 3},
+          {"A01.0", 2},
+          {"K29.7", 3},
+          {"I50.0", 3},
+          {"A15.0", 1},
+          {"N18.5", 2},
+          {"A27.9", 1},
+          {"C34.9", 1}},
+         {{"I63.9", 4},
+          {"I21.9", 4},
+          {"J18.9", 4},
+          {"A41.9", 3},
+          {"N18.5", 2},
+          {"I50.0", 2},
+          {"C34.9", 1},
+          {"I61.9", 2},
+          {"E11.9", 1}},
          {}},
-        {"14", 20, 0, 13, 52, 1, 25, 10, 0,
-         {{"J18.9", 10}, {"A09", 8}, {"A91", 4}, {"J06.9", 4}, {"J45.9", 3}, {"B34.9", 3}, {"E86", 2}, {"R50.9", 2},
-          {"B05.9", 1}, {"J20.9", 2}},
+        {"14",
+         20,
+         0,
+         13,
+         52,
+         1,
+         25,
+         10,
+         0,
+         {{"J18.9", 10},
+          {"A09", 8},
+          {"A91", 4},
+          {"J06.9", 4},
+          {"J45.9", 3},
+          {"B34.9", 3},
+          {"E86", 2},
+          {"R50.9", 2},
+          {"B05.9", 1},
+          {"J20.9", 2}},
          {{"J18.9", 4}, {"A41.9", 3}, {"A91", 2}, {"A09", 1}},
          {}},
-        {"15", 3, 0, 0, 55, 3, 40, 60, 0,
+        {"15",
+         3,
+         0,
+         0,
+         55,
+         3,
+         40,
+         60,
+         0,
          {{"P59.9", 5}, {"P07.3", 3}, {"P22.0", 3}, {"P36.9", 3}, {"P21.9", 2}},
          {{"P07.3", 3}, {"P22.0", 3}, {"P36.9", 2}, {"P21.9", 2}},
          {}},
-        {"12", 5, 18, 65, 0, 1, 20, 3, 60,
+        {"12",
+         5,
+         18,
+         65,
+         0,
+         1,
+         20,
+         3,
+         60,
          {{"D25.9", 4}, {"O03.9", 4}, {"N39.0", 1}, {"C50.9", 1}},
          {{"C50.9", 1}},
          {"68.49", "69.09", "65.29", "69.52"}},
-        {"23", 16, 15, 85, 55, 1, 30, 15, 80,
-         {{"K35.8", 6}, {"K80.2", 4}, {"K40.9", 4}, {"S06.0", 2}, {"T14.1", 2}, {"L03.9", 2}, {"C50.9", 1},
+        {"23",
+         16,
+         15,
+         85,
+         55,
+         1,
+         30,
+         15,
+         80,
+         {{"K35.8", 6},
+          {"K80.2", 4},
+          {"K40.9", 4},
+          {"S06.0", 2},
+          {"T14.1", 2},
+          {"L03.9", 2},
+          {"C50.9", 1},
           {"K92.2", 1}},
          {{"S06.0", 2}, {"K92.2", 1}, {"A41.9", 2}},
          {"47.09", "51.23", "51.22", "53.00", "85.41", "45.73", "86.22"}},
-        {"24", 5, 10, 85, 60, 2, 40, 5, 80,
+        {"24",
+         5,
+         10,
+         85,
+         60,
+         2,
+         40,
+         5,
+         80,
          {{"S72.0", 4}, {"S52.5", 4}, {"T14.2", 1}},
          {{"S72.0", 1}},
          {"79.35", "79.32", "81.54"}},
@@ -141,7 +220,15 @@ const std::vector<Profile> &profiles()
         {"22", 2, 3, 40, 50, 1, 10, 1, 80, {{"J35.0", 5}, {"J06.9", 1}}, {{"J18.9", 1}}, {"28.3"}},
         {"21", 1, 50, 85, 45, 0, 10, 1, 90, {{"H25.9", 5}}, {{"I21.9", 1}}, {"13.41"}},
         {"30", 2, 18, 60, 55, 5, 80, 2, 0, {{"F20.9", 5}}, {{"I21.9", 1}}, {}},
-        {"40", 3, 20, 85, 55, 2, 50, 200, 0,
+        {"40",
+         3,
+         20,
+         85,
+         55,
+         2,
+         50,
+         200,
+         0,
          {{"I21.9", 3}, {"A41.9", 4}, {"I61.9", 3}, {"J18.9", 2}},
          {{"I21.9", 3}, {"A41.9", 4}, {"I61.9", 3}, {"J18.9", 2}},
          {}},
@@ -156,38 +243,39 @@ struct Weighted
     int weight;
 };
 
-constexpr std::array<Weighted, 6> kPayers = {{{"NPP", 18}, {"NPS", 12}, {"PP", 30}, {"PS", 30}, {"HMO", 8}, {"OWWA", 2}}};
+constexpr std::array<Weighted, 6> kPayers = {
+    {{"NPP", 18}, {"NPS", 12}, {"PP", 30}, {"PS", 30}, {"HMO", 8}, {"OWWA", 2}}};
 constexpr std::array<Weighted, 5> kAliveConditions = {{{"R", 910}, {"T", 30}, {"H", 30}, {"A", 10}, {"U", 20}}};
 constexpr std::array<Weighted, 6> kDispositions = {
     {{"HOME", 720}, {"ADMITTED", 180}, {"TRANSFERRED", 30}, {"HAMA", 40}, {"DIED", 15}, {"DOA", 15}}};
 constexpr std::array<Weighted, 15> kEmergencyDiagnoses = {{{"S01.8", 8},
-                                                            {"S61.9", 7},
-                                                            {"T14.1", 6},
-                                                            {"W54", 5},
-                                                            {"J45.9", 4},
-                                                            {"A09", 6},
-                                                            {"R50.9", 5},
-                                                            {"R10.4", 5},
-                                                            {"I10", 4},
-                                                            {"J06.9", 4},
-                                                            {"A91", 3},
-                                                            {"S52.5", 2},
-                                                            {"I21.9", 1},
-                                                            {"J18.9", 3},
-                                                            {"N39.0", 2}}};
+                                                           {"S61.9", 7},
+                                                           {"T14.1", 6},
+                                                           {"W54", 5},
+                                                           {"J45.9", 4},
+                                                           {"A09", 6},
+                                                           {"R50.9", 5},
+                                                           {"R10.4", 5},
+                                                           {"I10", 4},
+                                                           {"J06.9", 4},
+                                                           {"A91", 3},
+                                                           {"S52.5", 2},
+                                                           {"I21.9", 1},
+                                                           {"J18.9", 3},
+                                                           {"N39.0", 2}}};
 constexpr std::array<Weighted, 13> kOutpatientDiagnoses = {{{"J06.9", 8},
-                                                             {"I10", 7},
-                                                             {"E11.9", 4},
-                                                             {"J20.9", 3},
-                                                             {"A09", 3},
-                                                             {"Z00.0", 3},
-                                                             {"Z34.0", 4},
-                                                             {"K29.7", 2},
-                                                             {"N39.0", 2},
-                                                             {"J45.9", 2},
-                                                             {"L03.9", 1},
-                                                             {"B34.9", 2},
-                                                             {"A15.0", 1}}};
+                                                            {"I10", 7},
+                                                            {"E11.9", 4},
+                                                            {"J20.9", 3},
+                                                            {"A09", 3},
+                                                            {"Z00.0", 3},
+                                                            {"Z34.0", 4},
+                                                            {"K29.7", 2},
+                                                            {"N39.0", 2},
+                                                            {"J45.9", 2},
+                                                            {"L03.9", 1},
+                                                            {"B34.9", 2},
+                                                            {"A15.0", 1}}};
 constexpr std::array<Weighted, 7> kTests = {{{"Complete blood count", 30},
                                              {"Urinalysis", 15},
                                              {"X-ray", 20},
@@ -226,8 +314,8 @@ const char *pick(Random &random, const std::vector<Code> &codes)
 
 bool majorProcedure(const char *code)
 {
-    static const char *const minor[] = {"86.59", "86.04", "86.22", "69.09", "69.52", "73.6", "64.0",
-                                        "86.3",  "79.01", "21.01", "98.11", "57.94"};
+    static const char *const minor[] = {"86.59", "86.04", "86.22", "69.09", "69.52", "73.6",
+                                        "64.0",  "86.3",  "79.01", "21.01", "98.11", "57.94"};
     for (const char *m : minor)
         if (qstrcmp(m, code) == 0)
             return false;
@@ -262,8 +350,7 @@ class Insert
 public:
     Insert(const QSqlDatabase &db, const QString &statement)
         : m_query(sql::prepare(db, statement))
-    {
-    }
+    {}
     void operator()(const QVariantList &values)
     {
         for (int i = 0; i < values.size(); ++i)
@@ -284,20 +371,19 @@ public:
         , m_first(QDate(options.referenceDate.year() - std::max(0, options.fullYears), 1, 1))
         , m_last(options.referenceDate.addDays(-1))
         , m_endOfData(momentOf(options.referenceDate))
-        , m_patient(db, QStringLiteral("INSERT INTO Patient_Data.tbPatient (PatientID, Sex, BirthDate) VALUES (?, ?, ?)"))
+        , m_patient(db,
+                    QStringLiteral("INSERT INTO Patient_Data.tbPatient (PatientID, Sex, BirthDate) VALUES (?, ?, ?)"))
         , m_admission(db, QStringLiteral("INSERT INTO Patient_Data.tbAdmission (AdmissionID, PatientID, "
                                          "AdmissionDateTime, DischargeDateTime, ServiceCode, PayerClass, "
                                          "DischargeCondition, IsTransferIn, FinalDiagnosis, UnderlyingCause, "
-                                         "IsMaternalDeath, PatientSex, PatientBirthDate) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+                                         "IsMaternalDeath) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
         , m_delivery(db, QStringLiteral("INSERT INTO Patient_Data.tbDelivery (DeliveryID, AdmissionID, "
                                         "DeliveryDateTime, DeliveryType, LiveBirths, FetalDeaths) "
                                         "VALUES (?, ?, ?, ?, ?, ?)"))
         , m_outpatient(db, QStringLiteral("INSERT INTO Patient_Data.tbOutpatientVisit (OutpatientVisitID, PatientID, "
-                                          "VisitDate, IsNewPatient, Diagnosis, PatientSex, PatientBirthDate) "
-                                          "VALUES (?, ?, ?, ?, ?, ?, ?)"))
+                                          "VisitDate, IsNewPatient, Diagnosis) VALUES (?, ?, ?, ?, ?)"))
         , m_emergency(db, QStringLiteral("INSERT INTO Patient_Data.tbEmergencyVisit (EmergencyVisitID, PatientID, "
-                                         "VisitDateTime, Disposition, Diagnosis, PatientSex, PatientBirthDate) "
-                                         "VALUES (?, ?, ?, ?, ?, ?, ?)"))
+                                         "VisitDateTime, Disposition, Diagnosis) VALUES (?, ?, ?, ?, ?)"))
         , m_emergencyService(db, QStringLiteral("INSERT INTO Patient_Data.tbEmergencyService (EmergencyVisitID, "
                                                 "ServiceType, ServiceName, Quantity) VALUES (?, ?, ?, ?)"))
         , m_operation(db, QStringLiteral("INSERT INTO Patient_Data.tbOperation (OperationID, PatientID, AdmissionID, "
@@ -309,8 +395,7 @@ public:
                                          "VALUES (?, ?, ?)"))
         , m_lab(db, QStringLiteral("INSERT INTO Patient_Data.tbLabExamination (ExamDate, Section, IsInpatient, "
                                    "ExamCount) VALUES (?, ?, ?, ?)"))
-    {
-    }
+    {}
 
     void run()
     {
@@ -333,19 +418,8 @@ private:
     qint64 newPatient(bool male, const QDate &birth)
     {
         const qint64 id = ++m_patients;
-        m_patientFacts.push_back({male, birth});
-        m_patient({id, sexText(male), dateText(birth)});
+        m_patient({id, male ? QStringLiteral("M") : QStringLiteral("F"), dateText(birth)});
         return id;
-    }
-
-    static QString sexText(bool male) { return male ? QStringLiteral("M") : QStringLiteral("F"); }
-
-    // The patient's sex and birth date as the visit and admission rows copy
-    // them; written here, they spare the store's trigger a second write.
-    QVariantList copiesOf(qint64 patient) const
-    {
-        const PatientFacts &p = m_patientFacts[std::size_t(patient - 1)];
-        return {sexText(p.male), dateText(p.birth)};
     }
 
     QDate birthFor(const QDate &day, int minAge, int maxAge)
@@ -365,11 +439,10 @@ private:
     {
         const qint64 id = ++m_admissions;
         const bool stillIn = discharged >= m_endOfData;
-        m_admission(QVariantList{id, patient, momentText(admitted), stillIn ? QVariant() : QVariant(momentText(discharged)),
+        m_admission({id, patient, momentText(admitted), stillIn ? QVariant() : QVariant(momentText(discharged)),
                      QString::fromLatin1(service), QString::fromLatin1(payer),
                      stillIn ? QVariant() : QVariant(QString::fromLatin1(condition)), transferIn ? 1 : 0,
-                     nullable(diagnosis), stillIn ? QVariant() : nullable(cause), (!stillIn && maternal) ? 1 : 0}
-                    + copiesOf(patient));
+                     nullable(diagnosis), stillIn ? QVariant() : nullable(cause), (!stillIn && maternal) ? 1 : 0});
         m_recent[std::size_t(id % m_recent.size())] = {id, patient};
         return id;
     }
@@ -385,8 +458,8 @@ private:
         if (major && m_random.chance(15000)) {
             const Moment infected = when + kDay * m_random.between(4, 12);
             if (infected < m_endOfData)
-                m_infection({patient, QStringLiteral("SSI"), dateText(QDate::fromJulianDay(infected / kDay)),
-                             admission, id});
+                m_infection(
+                    {patient, QStringLiteral("SSI"), dateText(QDate::fromJulianDay(infected / kDay)), admission, id});
         }
         return id;
     }
@@ -442,9 +515,8 @@ private:
                 // Admitted and discharged the same day.
                 const Moment start = momentOf(day, 3600 * m_random.between(1, 12));
                 discharged = start + 3600 * m_random.between(2, 9);
-                const qint64 id = admit(patient, start, discharged, profile->service,
-                                        m_random.weighted(kPayers).value, condition, m_random.below(33) == 0,
-                                        diagnosis, nullptr, false);
+                const qint64 id = admit(patient, start, discharged, profile->service, m_random.weighted(kPayers).value,
+                                        condition, m_random.below(33) == 0, diagnosis, nullptr, false);
                 maybeOperate(*profile, patient, id, start, discharged);
                 return;
             }
@@ -487,9 +559,9 @@ private:
         const bool maternalDeath = m_random.below(2000) == 0;
         const char *payer = m_random.weighted(kPayers).value;
         const char *diagnosis = twins ? "O84.0" : type < 72 ? "O80.0" : type < 76 ? "O81.4" : "O82.0";
-        const qint64 admission = admit(mother, admitted, discharged, "11", payer, maternalDeath ? "D" : "R", false,
-                                       diagnosis, maternalDeath ? (m_random.below(2) ? "O72.1" : "O14.1") : nullptr,
-                                       maternalDeath);
+        const qint64 admission =
+            admit(mother, admitted, discharged, "11", payer, maternalDeath ? "D" : "R", false, diagnosis,
+                  maternalDeath ? (m_random.below(2) ? "O72.1" : "O14.1") : nullptr, maternalDeath);
         if (delivered >= m_endOfData)
             return;
         m_delivery({++m_deliveries, admission, momentText(delivered), QString::fromLatin1(deliveryType), liveBirths,
@@ -519,9 +591,8 @@ private:
         } else {
             patient = m_outpatientPool[std::size_t(m_random.below(int(m_outpatientPool.size())))];
         }
-        m_outpatient(QVariantList{++m_outpatientVisits, patient, dateText(day), isNew ? 1 : 0,
-                      QString::fromLatin1(m_random.weighted(kOutpatientDiagnoses).value)}
-                     + copiesOf(patient));
+        m_outpatient({++m_outpatientVisits, patient, dateText(day), isNew ? 1 : 0,
+                      QString::fromLatin1(m_random.weighted(kOutpatientDiagnoses).value)});
     }
 
     void emergencyVisit(const QDate &day)
@@ -536,14 +607,13 @@ private:
         }
         const qint64 id = ++m_emergencyVisits;
         const Moment when = momentOf(day, m_random.below(int(kDay)));
-        m_emergency(QVariantList{id, patient, momentText(when), QString::fromLatin1(m_random.weighted(kDispositions).value),
-                     QString::fromLatin1(m_random.weighted(kEmergencyDiagnoses).value)}
-                    + copiesOf(patient));
+        m_emergency({id, patient, momentText(when), QString::fromLatin1(m_random.weighted(kDispositions).value),
+                     QString::fromLatin1(m_random.weighted(kEmergencyDiagnoses).value)});
         for (int tests = m_random.below(3); tests > 0; --tests)
             m_emergencyService({id, QStringLiteral("TEST"), QString::fromLatin1(m_random.weighted(kTests).value), 1});
         if (m_random.below(2) == 0)
-            m_emergencyService({id, QStringLiteral("OTHER"),
-                                QString::fromLatin1(m_random.weighted(kOtherServices).value), 1});
+            m_emergencyService(
+                {id, QStringLiteral("OTHER"), QString::fromLatin1(m_random.weighted(kOtherServices).value), 1});
         // Minor operations done in the emergency room have no service: they
         // count under the surgery service.
         if (m_random.below(100) < 12)
@@ -590,13 +660,13 @@ private:
             int inpatient;
             int outpatient;
         };
-        static const Section sections[] = {{"HEMATOLOGY", 4000, 3000},      {"CLINICAL_MICROSCOPY", 2500, 2500},
+        static const Section sections[] = {{"HEMATOLOGY", 4000, 3000},         {"CLINICAL_MICROSCOPY", 2500, 2500},
                                            {"CLINICAL_CHEMISTRY", 4500, 3500}, {"MICROBIOLOGY", 400, 200},
-                                           {"BLOOD_BANK", 300, 100},         {"OTHERS", 600, 500}};
+                                           {"BLOOD_BANK", 300, 100},           {"OTHERS", 600, 500}};
         for (const Section &s : sections) {
             m_lab({dateText(day), QString::fromLatin1(s.name), 1, m_random.count(scaled(s.inpatient))});
-            m_lab({dateText(day), QString::fromLatin1(s.name), 0,
-                   m_random.count(scaled(s.outpatient, weekdayPercent))});
+            m_lab(
+                {dateText(day), QString::fromLatin1(s.name), 0, m_random.count(scaled(s.outpatient, weekdayPercent))});
         }
     }
 
@@ -632,15 +702,9 @@ private:
     qint64 m_operations = 0;
     std::vector<qint64> m_adultPool;
     std::vector<qint64> m_outpatientPool;
-    struct PatientFacts
-    {
-        bool male;
-        QDate birth;
-    };
-    std::vector<PatientFacts> m_patientFacts; // by patient id - 1
     std::array<Stay, 256> m_recent{};
-    Insert m_patient, m_admission, m_delivery, m_outpatient, m_emergency, m_emergencyService, m_operation,
-        m_infection, m_deviceDay, m_lab;
+    Insert m_patient, m_admission, m_delivery, m_outpatient, m_emergency, m_emergencyService, m_operation, m_infection,
+        m_deviceDay, m_lab;
 };
 
 void fillHospitalRecords(const QSqlDatabase &db)
@@ -648,8 +712,9 @@ void fillHospitalRecords(const QSqlDatabase &db)
     const QString name = QStringLiteral("Santa Niña General Hospital");
     const QString address = QStringLiteral("123 Rizal Avenue, San José, Nueva Ecija");
     sql::exec(db, QStringLiteral("DELETE FROM Patient_Data.tbHospitalInfo"));
-    sql::exec(db, QStringLiteral("INSERT INTO Patient_Data.tbHospitalInfo (HospitalID, Company, Address1) "
-                                 "VALUES (1, ?, ?)"),
+    sql::exec(db,
+              QStringLiteral("INSERT INTO Patient_Data.tbHospitalInfo (HospitalID, Company, Address1) "
+                             "VALUES (1, ?, ?)"),
               {name, address});
     sql::exec(db, QStringLiteral("DELETE FROM Patient_Data.tbDOHSetup"));
     sql::exec(db, QStringLiteral("INSERT INTO Patient_Data.tbDOHSetup (SetupID, IsAllowERCases, "
@@ -685,12 +750,13 @@ void fillHospitalRecords(const QSqlDatabase &db)
         const char *service;
         int authorized;
         int implementing;
-    } beds[] = {{"10", 30, 32}, {"11", 12, 14}, {"12", 5, 5},  {"14", 18, 20}, {"15", 4, 4}, {"21", 1, 1},
-                {"22", 1, 1},   {"23", 18, 20}, {"24", 4, 4},  {"25", 2, 2},   {"30", 2, 2}, {"40", 3, 4}};
+    } beds[] = {{"10", 30, 32}, {"11", 12, 14}, {"12", 5, 5}, {"14", 18, 20}, {"15", 4, 4}, {"21", 1, 1},
+                {"22", 1, 1},   {"23", 18, 20}, {"24", 4, 4}, {"25", 2, 2},   {"30", 2, 2}, {"40", 3, 4}};
     sql::exec(db, QStringLiteral("DELETE FROM Patient_Data.tbBedAllocation"));
     for (const auto &b : beds)
-        sql::exec(db, QStringLiteral("INSERT INTO Patient_Data.tbBedAllocation (ServiceCode, AuthorizedBeds, "
-                                     "ImplementingBeds) VALUES (?, ?, ?)"),
+        sql::exec(db,
+                  QStringLiteral("INSERT INTO Patient_Data.tbBedAllocation (ServiceCode, AuthorizedBeds, "
+                                 "ImplementingBeds) VALUES (?, ?, ?)"),
                   {QString::fromLatin1(b.service), b.authorized, b.implementing});
 }
 

@@ -81,8 +81,8 @@ void Store::openFiles(OpenMode mode)
     db.setDatabaseName(QDir(m_folder).filePath(kMainFile));
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!db.open())
-        throw adodb::BackendError(QStringLiteral("The store '%1' cannot be opened: %2")
-                                      .arg(db.databaseName(), errorText(db.lastError())));
+        throw adodb::BackendError(
+            QStringLiteral("The store '%1' cannot be opened: %2").arg(db.databaseName(), errorText(db.lastError())));
 
     sql::exec(db, QStringLiteral("PRAGMA journal_mode=DELETE"));
     sql::exec(db, QStringLiteral("PRAGMA synchronous=FULL"));

@@ -31,11 +31,10 @@ protected:
         s_temp = new testing_support::TempStore;
         embedded::DemoHospital::fill(s_temp->store(), pinned());
         saveSetup(s_temp->store());
-        for (const QString &period : {QStringLiteral("'01/01/2026','01/31/2026'"),
-                                      QStringLiteral("'02/01/2026','02/28/2026'"),
-                                      QStringLiteral("'03/01/2026','03/31/2026'"),
-                                      QStringLiteral("'01/01/2026','03/31/2026'"),
-                                      QStringLiteral("'01/01/2025','12/31/2025'")}) {
+        for (const QString &period :
+             {QStringLiteral("'01/01/2026','01/31/2026'"), QStringLiteral("'02/01/2026','02/28/2026'"),
+              QStringLiteral("'03/01/2026','03/31/2026'"), QStringLiteral("'01/01/2026','03/31/2026'"),
+              QStringLiteral("'01/01/2025','12/31/2025'")}) {
             const QStringList parts = period.split(QLatin1Char(','));
             for (const QString &statement : uploadStatements(parts[0].mid(1, 10), parts[1].mid(1, 10)))
                 send(*s_temp, statement);
@@ -83,7 +82,8 @@ TEST_F(DemoHospital, CoversThreeFullYearsAndTheYearToDate)
                                    "'2026-12-07'")),
               0);
     // Patients still in at the reference date, and none with a discharge but no condition.
-    EXPECT_GT(value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE DischargeDateTime IS NULL")), 0);
+    EXPECT_GT(value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE DischargeDateTime IS NULL")),
+              0);
     // The hospital records, but no report setup: the first run asks for it.
     EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDOHSectionI WHERE AuthorizedBed = 100")), 1);
     EXPECT_EQ(value(QStringLiteral("SELECT SUM(AuthorizedBeds) FROM Patient_Data.tbBedAllocation")), 100);
@@ -177,7 +177,7 @@ TEST_P(DemoConsistency, RowsColumnsAndSectionsAgree)
     const QList<QVariantMap> discharges = reportRows(s_temp->store(), QStringLiteral("tbDOHRptSectionII21"), from, to);
     QVariantMap sum;
     const QStringList summed = {QStringLiteral("TotalLengthOfStay"), QStringLiteral("TotalDischarges"),
-                                QStringLiteral("TotalDeaths"), QStringLiteral("DeathsUnder48h"),
+                                QStringLiteral("TotalDeaths"),       QStringLiteral("DeathsUnder48h"),
                                 QStringLiteral("RecoveredImproved"), QStringLiteral("PhilHealthPay")};
     QVariantMap total;
     for (const QVariantMap &r : discharges) {

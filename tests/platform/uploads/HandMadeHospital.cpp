@@ -19,15 +19,15 @@ void run(embedded::Store &store, const char *const statements[], std::size_t cou
 
 // The writers' columns: the patient tables also have columns of their own
 // (copies of the patient's sex and birth date, derived facts).
-#define VELMORA_ADMISSION                                                                                           \
-    "INSERT INTO Patient_Data.tbAdmission (AdmissionID, PatientID, AdmissionDateTime, DischargeDateTime, "         \
-    "ServiceCode, PayerClass, DischargeCondition, IsTransferIn, FinalDiagnosis, UnderlyingCause, IsMaternalDeath) " \
+#define VELMORA_ADMISSION                                                                                              \
+    "INSERT INTO Patient_Data.tbAdmission (AdmissionID, PatientID, AdmissionDateTime, DischargeDateTime, "             \
+    "ServiceCode, PayerClass, DischargeCondition, IsTransferIn, FinalDiagnosis, UnderlyingCause, IsMaternalDeath) "    \
     "VALUES "
-#define VELMORA_OUTPATIENT_VISIT                                                                                    \
-    "INSERT INTO Patient_Data.tbOutpatientVisit (OutpatientVisitID, PatientID, VisitDate, IsNewPatient, Diagnosis) " \
+#define VELMORA_OUTPATIENT_VISIT                                                                                       \
+    "INSERT INTO Patient_Data.tbOutpatientVisit (OutpatientVisitID, PatientID, VisitDate, IsNewPatient, Diagnosis) "   \
     "VALUES "
-#define VELMORA_EMERGENCY_VISIT                                                                                     \
-    "INSERT INTO Patient_Data.tbEmergencyVisit (EmergencyVisitID, PatientID, VisitDateTime, Disposition, "         \
+#define VELMORA_EMERGENCY_VISIT                                                                                        \
+    "INSERT INTO Patient_Data.tbEmergencyVisit (EmergencyVisitID, PatientID, VisitDateTime, Disposition, "             \
     "Diagnosis) VALUES "
 
 // March 2026 has 31 days. Medicine has 1 authorized and 2 implementing beds;
@@ -35,67 +35,67 @@ void run(embedded::Store &store, const char *const statements[], std::size_t cou
 const char *const kHospital[] = {
     "INSERT INTO Patient_Data.tbBedAllocation VALUES ('10', 1, 2)",
 
-    "INSERT INTO Patient_Data.tbPatient VALUES (1, 'M', '1960-05-10')",   // 65 in March 2026
-    "INSERT INTO Patient_Data.tbPatient VALUES (2, 'F', '2000-03-15')",   // 25 until 03-15
-    "INSERT INTO Patient_Data.tbPatient VALUES (3, 'M', '2013-03-20')",   // 12, then 13 from 03-20
-    "INSERT INTO Patient_Data.tbPatient VALUES (4, 'F', '1990-01-01')",   // 36
-    "INSERT INTO Patient_Data.tbPatient VALUES (5, 'M', '2026-03-10')",   // twin 1
-    "INSERT INTO Patient_Data.tbPatient VALUES (6, 'F', '2026-03-10')",   // twin 2
-    "INSERT INTO Patient_Data.tbPatient VALUES (7, 'M', '1950-12-31')",   // 75
-    "INSERT INTO Patient_Data.tbPatient VALUES (8, 'F', '1945-07-01')",   // 80
-    "INSERT INTO Patient_Data.tbPatient VALUES (9, 'M', '1980-06-15')",   // 45
-    "INSERT INTO Patient_Data.tbPatient VALUES (10, 'F', '1995-08-20')",  // 30
-    "INSERT INTO Patient_Data.tbPatient VALUES (11, 'M', '1970-02-02')",  // 56
-    "INSERT INTO Patient_Data.tbPatient VALUES (12, 'F', '2020-06-06')",  // 5
+    "INSERT INTO Patient_Data.tbPatient VALUES (1, 'M', '1960-05-10')",  // 65 in March 2026
+    "INSERT INTO Patient_Data.tbPatient VALUES (2, 'F', '2000-03-15')",  // 25 until 03-15
+    "INSERT INTO Patient_Data.tbPatient VALUES (3, 'M', '2013-03-20')",  // 12, then 13 from 03-20
+    "INSERT INTO Patient_Data.tbPatient VALUES (4, 'F', '1990-01-01')",  // 36
+    "INSERT INTO Patient_Data.tbPatient VALUES (5, 'M', '2026-03-10')",  // twin 1
+    "INSERT INTO Patient_Data.tbPatient VALUES (6, 'F', '2026-03-10')",  // twin 2
+    "INSERT INTO Patient_Data.tbPatient VALUES (7, 'M', '1950-12-31')",  // 75
+    "INSERT INTO Patient_Data.tbPatient VALUES (8, 'F', '1945-07-01')",  // 80
+    "INSERT INTO Patient_Data.tbPatient VALUES (9, 'M', '1980-06-15')",  // 45
+    "INSERT INTO Patient_Data.tbPatient VALUES (10, 'F', '1995-08-20')", // 30
+    "INSERT INTO Patient_Data.tbPatient VALUES (11, 'M', '1970-02-02')", // 56
+    "INSERT INTO Patient_Data.tbPatient VALUES (12, 'F', '2020-06-06')", // 5
 
     // (AdmissionID, PatientID, admitted, discharged, service, payer, condition, transfer in, diagnosis,
     // cause, maternal)
     // A1: in since February, 2 service days in March (03-01, 03-02), stay 4 days.
     VELMORA_ADMISSION "(1, 1, '2026-02-27 10:00:00', '2026-03-03 09:00:00', '10', "
-    "'PP', 'R', 0, 'J18.9', NULL, 0)",
+                      "'PP', 'R', 0, 'J18.9', NULL, 0)",
     // A2: same-day stay: 1 service day, stay 1 day.
     VELMORA_ADMISSION "(2, 2, '2026-03-05 08:00:00', '2026-03-05 17:00:00', '10', "
-    "'NPP', 'R', 0, 'A09', NULL, 0)",
+                      "'NPP', 'R', 0, 'A09', NULL, 0)",
     // A3: died after 47:59:59, under 48 hours; 2 service days.
     VELMORA_ADMISSION "(3, 7, '2026-03-10 12:00:00', '2026-03-12 11:59:59', '10', "
-    "'PS', 'D', 0, 'I63.9', 'I63.9', 0)",
+                      "'PS', 'D', 0, 'I63.9', 'I63.9', 0)",
     // A4: died after exactly 48 hours: 48 h or more; 2 service days.
     VELMORA_ADMISSION "(4, 1, '2026-03-20 06:00:00', '2026-03-22 06:00:00', '10', "
-    "'HMO', 'D', 0, 'J18.9', 'I21.9', 0)",
+                      "'HMO', 'D', 0, 'J18.9', 'I21.9', 0)",
     // A5: transferred in, still in: 7 service days (03-25 .. 03-31).
     VELMORA_ADMISSION "(5, 3, '2026-03-25 10:00:00', NULL, '23', 'NPS', NULL, 1, "
-    "'K35.8', NULL, 0)",
+                      "'K35.8', NULL, 0)",
     // A6: the twins' mother: 3 service days, stay 3 days.
     VELMORA_ADMISSION "(6, 4, '2026-03-09 22:00:00', '2026-03-12 10:00:00', '11', "
-    "'PP', 'R', 0, 'O84.0', NULL, 0)",
+                      "'PP', 'R', 0, 'O84.0', NULL, 0)",
     // A7, A8: the twins (newborns, reported apart); A8 died the day of birth.
     VELMORA_ADMISSION "(7, 5, '2026-03-10 02:00:00', '2026-03-12 10:00:00', '13', "
-    "'PP', 'R', 0, 'Z38.3', NULL, 0)",
+                      "'PP', 'R', 0, 'Z38.3', NULL, 0)",
     VELMORA_ADMISSION "(8, 6, '2026-03-10 02:00:00', '2026-03-10 20:00:00', '13', "
-    "'PP', 'D', 0, 'P22.0', 'P22.0', 0)",
+                      "'PP', 'D', 0, 'P22.0', 'P22.0', 0)",
     // A9: discharged in April: 2 service days in March (03-30, 03-31).
     VELMORA_ADMISSION "(9, 2, '2026-03-30 09:00:00', '2026-04-02 09:00:00', '23', "
-    "'OWWA', 'H', 0, 'K80.2', NULL, 0)",
+                      "'OWWA', 'H', 0, 'K80.2', NULL, 0)",
     // A10: February only.
     VELMORA_ADMISSION "(10, 4, '2026-02-10 08:00:00', '2026-02-12 08:00:00', '10', "
-    "'NPP', 'R', 0, 'I10', NULL, 0)",
+                      "'NPP', 'R', 0, 'I10', NULL, 0)",
     // A11: in since January and still in: all 31 days; older than any closed stay.
     VELMORA_ADMISSION "(11, 8, '2026-01-15 08:00:00', NULL, '10', 'NPS', NULL, 0, "
-    "'N18.5', NULL, 0)",
+                      "'N18.5', NULL, 0)",
     // A12: admitted 03-31 23:00, out 04-01 01:00: 1 service day in March.
     VELMORA_ADMISSION "(12, 9, '2026-03-31 23:00:00', '2026-04-01 01:00:00', '23', "
-    "'NPP', 'R', 0, 'S06.0', NULL, 0)",
+                      "'NPP', 'R', 0, 'S06.0', NULL, 0)",
     // A13: a stillbirth's mother: 1 service day, stay 1 day.
     VELMORA_ADMISSION "(13, 10, '2026-03-15 06:00:00', '2026-03-16 12:00:00', '11', "
-    "'PS', 'R', 0, 'O80.0', NULL, 0)",
+                      "'PS', 'R', 0, 'O80.0', NULL, 0)",
 
     "INSERT INTO Patient_Data.tbDelivery VALUES (1, 6, '2026-03-10 02:00:00', 'CS', 2, 0)",
     "INSERT INTO Patient_Data.tbDelivery VALUES (2, 13, '2026-03-15 09:00:00', 'NSD', 0, 1)",
     "INSERT INTO Patient_Data.tbDelivery VALUES (3, 10, '2026-02-11 09:00:00', 'NSD', 1, 0)",
 
     // (id, patient, date, new, diagnosis)
-    VELMORA_OUTPATIENT_VISIT "(1, 3, '2026-03-19', 1, 'J06.9')",  // 12: paediatric
-    VELMORA_OUTPATIENT_VISIT "(2, 3, '2026-03-20', 0, 'J06.9')",  // 13: the limit
+    VELMORA_OUTPATIENT_VISIT "(1, 3, '2026-03-19', 1, 'J06.9')", // 12: paediatric
+    VELMORA_OUTPATIENT_VISIT "(2, 3, '2026-03-20', 0, 'J06.9')", // 13: the limit
     VELMORA_OUTPATIENT_VISIT "(3, 2, '2026-03-01', 1, 'I10')",
     VELMORA_OUTPATIENT_VISIT "(4, 1, '2026-03-31', 0, 'I10')",
     VELMORA_OUTPATIENT_VISIT "(5, 1, '2026-04-01', 0, 'I10')",
@@ -165,13 +165,12 @@ void send(testing_support::TempStore &temp, const QString &statement)
     temp.connect()->Execute(statement);
 }
 
-QList<QVariantMap> reportRows(embedded::Store &store, const QString &table, const QString &from,
-                              const QString &to)
+QList<QVariantMap> reportRows(embedded::Store &store, const QString &table, const QString &from, const QString &to)
 {
     QList<QVariantMap> rows;
     store.readTransaction([&] {
-        QSqlQuery probe = embedded::sql::exec(store.database(),
-                                              QStringLiteral("SELECT * FROM Patient_Data.%1 LIMIT 0").arg(table));
+        QSqlQuery probe =
+            embedded::sql::exec(store.database(), QStringLiteral("SELECT * FROM Patient_Data.%1 LIMIT 0").arg(table));
         const bool ordered = probe.record().indexOf(QStringLiteral("RowOrder")) >= 0;
         QSqlQuery q = embedded::sql::exec(store.database(),
                                           QStringLiteral("SELECT * FROM Patient_Data.%1 WHERE FromDate = ? AND "
@@ -238,14 +237,22 @@ QStringList uploadStatements(const QString &from, const QString &to)
 QStringList reportTables()
 {
     return {
-        QStringLiteral("tbDOHRptSectionI34"),    QStringLiteral("tbDOHRptSectionI9"),
-        QStringLiteral("tbDOHRptSectionII1"),    QStringLiteral("tbDOHRptSectionII21"),
-        QStringLiteral("tbDOHRptSectionII22"),   QStringLiteral("tbDOHRptSectionII3"),
-        QStringLiteral("tbDOHRptDeliveriesAndOutpatientVisits"), QStringLiteral("tbDOHRptERTestingAndOthers"),
-        QStringLiteral("tbDOHRptSectionIII"),    QStringLiteral("tbDOHRptSectionII7"),
-        QStringLiteral("tbDOHRptSectionII8"),    QStringLiteral("tbDOHRptSectionII91"),
-        QStringLiteral("tbDOHRptSectionII92"),   QStringLiteral("tbDOHRptHealthAssociatedInf"),
-        QStringLiteral("tbDOHRptSurgicalProcedure"), QStringLiteral("tbDOHRptSectionIII114"),
+        QStringLiteral("tbDOHRptSectionI34"),
+        QStringLiteral("tbDOHRptSectionI9"),
+        QStringLiteral("tbDOHRptSectionII1"),
+        QStringLiteral("tbDOHRptSectionII21"),
+        QStringLiteral("tbDOHRptSectionII22"),
+        QStringLiteral("tbDOHRptSectionII3"),
+        QStringLiteral("tbDOHRptDeliveriesAndOutpatientVisits"),
+        QStringLiteral("tbDOHRptERTestingAndOthers"),
+        QStringLiteral("tbDOHRptSectionIII"),
+        QStringLiteral("tbDOHRptSectionII7"),
+        QStringLiteral("tbDOHRptSectionII8"),
+        QStringLiteral("tbDOHRptSectionII91"),
+        QStringLiteral("tbDOHRptSectionII92"),
+        QStringLiteral("tbDOHRptHealthAssociatedInf"),
+        QStringLiteral("tbDOHRptSurgicalProcedure"),
+        QStringLiteral("tbDOHRptSectionIII114"),
         QStringLiteral("tbDOHRptSectionII103"),
     };
 }

@@ -29,7 +29,8 @@ void exec(embedded::Store &store, const QString &statement)
 QString text(embedded::Store &store, const QString &query)
 {
     QSqlQuery q = embedded::sql::exec(store.database(), query);
-    return q.next() ? (q.value(0).isNull() ? QStringLiteral("(null)") : q.value(0).toString()) : QStringLiteral("(none)");
+    return q.next() ? (q.value(0).isNull() ? QStringLiteral("(null)") : q.value(0).toString())
+                    : QStringLiteral("(none)");
 }
 
 struct EventTable
@@ -113,14 +114,86 @@ TEST_P(PatientCopies, FollowTheRowToAnotherPatient)
 TEST_P(PatientCopies, WrongCopiesAreRightedOnInsertAndOnUpdate)
 {
     // The writer's values are replaced by the patient's.
-    const QString insert = QString::fromLatin1(GetParam().insert)
-                               .replace(QStringLiteral(") VALUES ("), QStringLiteral(", PatientSex, PatientBirthDate) VALUES ("))
-                               .replace(QRegularExpression(QStringLiteral("\\)$")), QStringLiteral(", 'F', '1900-01-01')"));
+    const QString insert =
+        QString::fromLatin1(GetParam().insert)
+            .replace(QStringLiteral(") VALUES ("), QStringLiteral(", PatientSex, PatientBirthDate) VALUES ("))
+            .replace(QRegularExpression(QStringLiteral("\\)$")), QStringLiteral(", 'F', '1900-01-01')"));
     exec(m_temp.store(), insert);
     EXPECT_EQ(copies(), QStringLiteral("M 2013-03-10 12"));
     update(QStringLiteral("PatientBirthDate = '2000-01-01', PatientSex = 'F'"));
     EXPECT_EQ(copies(), QStringLiteral("M 2013-03-10 12"));
 }
+
+namespace {
+
+// A fact follows a correction of the record it comes from.
+struct Correction
+{
+    const char *name;
+    const char *insert;
+    const char *update;
+    const char *facts; // a query of the facts
+    const char *before;
+    const char *after;
+};
+
+const Correction kCorrections[] = {
+    {"DischargeRecordedLater",
+     "INSERT INTO Patient_Data.tbAdmission (AdmissionID, PatientID, AdmissionDateTime, ServiceCode, PayerClass) "
+     "VALUES (1, 1, '2026-03-09 10:00:00', '10', 'PP')",
+     "UPDATE Patient_Data.tbAdmission SET DischargeDateTime = '2026-03-11 09:59:59', DischargeCondition = 'D', "
+     "UnderlyingCause = ' i21.9 ' WHERE AdmissionID = 1",
+     "SELECT printf('%s %s %s %s %s %s %s', StayDays, LengthOfStay, Under48h, DischargeDate, AgeAtDischarge, "
+     "DaysOldAtDischarge, "
+     "DeathCategory) FROM Patient_Data.tbAdmission",
+     "      ", // an open stay has none of them
+     "2 2 1 2026-03-11 13 4749 I21"},
+    {"SameDayStay",
+     "INSERT INTO Patient_Data.tbAdmission (AdmissionID, PatientID, AdmissionDateTime, DischargeDateTime, "
+     "ServiceCode, PayerClass, DischargeCondition, FinalDiagnosis) VALUES (1, 1, '2026-03-09 10:00:00', "
+     "'2026-03-11 10:00:00', '10', 'PP', 'R', 'J18.9')",
+     "UPDATE Patient_Data.tbAdmission SET DischargeDateTime = '2026-03-09 18:00:00', FinalDiagnosis = 'A09' "
+     "WHERE AdmissionID = 1",
+     "SELECT printf('%s %s %s %s', StayDays, LengthOfStay, Under48h, FinalCategory) FROM Patient_Data.tbAdmission",
+     "2 2 0 J18", "0 1 1 A09"},
+    {"OutpatientVisitMovedAndRediagnosed",
+     "INSERT INTO Patient_Data.tbOutpatientVisit (OutpatientVisitID, PatientID, VisitDate, IsNewPatient, Diagnosis) "
+     "VALUES (1, 1, '2026-03-09', 1, 'J06.9')",
+     "UPDATE Patient_Data.tbOutpatientVisit SET VisitDate = '2026-03-10', Diagnosis = 'a09.0' "
+     "WHERE OutpatientVisitID = 1",
+     "SELECT printf('%s %s', Age, DiagnosisCategory) FROM Patient_Data.tbOutpatientVisit", "12 J06", "13 A09"},
+    {"EmergencyVisitMoved",
+     "INSERT INTO Patient_Data.tbEmergencyVisit (EmergencyVisitID, PatientID, VisitDateTime, Disposition, Diagnosis) "
+     "VALUES (1, 1, '2026-03-09 23:59:59', 'HOME', 'J06.9')",
+     "UPDATE Patient_Data.tbEmergencyVisit SET VisitDateTime = '2026-03-10 00:00:00' WHERE EmergencyVisitID = 1",
+     "SELECT printf('%s %s', VisitDate, Age) FROM Patient_Data.tbEmergencyVisit", "2026-03-09 12", "2026-03-10 13"},
+};
+
+void PrintTo(const Correction &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class RecordCorrections : public ::testing::TestWithParam<Correction>
+{
+protected:
+    testing_support::TempStore m_temp;
+};
+
+} // namespace
+
+TEST_P(RecordCorrections, MoveTheFactsWithThem)
+{
+    const Correction &c = GetParam();
+    exec(m_temp.store(), QStringLiteral("INSERT INTO Patient_Data.tbPatient VALUES (1, 'M', '2013-03-10')"));
+    exec(m_temp.store(), QString::fromLatin1(c.insert));
+    EXPECT_EQ(text(m_temp.store(), QString::fromLatin1(c.facts)), QString::fromLatin1(c.before));
+    exec(m_temp.store(), QString::fromLatin1(c.update));
+    EXPECT_EQ(text(m_temp.store(), QString::fromLatin1(c.facts)), QString::fromLatin1(c.after));
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, RecordCorrections, ::testing::ValuesIn(kCorrections),
+                         [](const ::testing::TestParamInfo<Correction> &info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(EventTables, PatientCopies, ::testing::ValuesIn(kEventTables),
                          [](const ::testing::TestParamInfo<EventTable> &info) {

@@ -1,5 +1,5 @@
-#include "Uploads.h"
 #include "UploadPeriod.h"
+#include "Uploads.h"
 
 // The uploads built on events of one date each: laboratory examinations,
 // leading causes, deliveries, outpatient and emergency visits, operations
@@ -115,26 +115,27 @@ void uploadSectionII103(const UploadPeriod &period)
 void uploadDeliveriesAndOutpatientVisits(const UploadPeriod &period)
 {
     period.clear(QStringLiteral("tbDOHRptDeliveriesAndOutpatientVisits"));
-    period.run(QStringLiteral(
-                   "WITH dl AS (SELECT COALESCE(SUM(DeliveryType = 'NSD'), 0) AS Nsd,"
-                   " COALESCE(SUM(DeliveryType = 'OVD'), 0) AS Ovd, COALESCE(SUM(DeliveryType = 'CS'), 0) AS Cs,"
-                   " COUNT(*) AS Deliveries, COALESCE(SUM(LiveBirths), 0) AS LiveBirths,"
-                   " COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
-                   " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2), "
-                   "op AS (SELECT COALESCE(SUM(IsNewPatient <> 0 AND Age > ?4), 0) AS NewAdult,"
-                   " COALESCE(SUM(IsNewPatient <> 0 AND Age <= ?4), 0) AS NewPedia,"
-                   " COALESCE(SUM(IsNewPatient = 0 AND Age > ?4), 0) AS RevisitAdult,"
-                   " COALESCE(SUM(IsNewPatient = 0 AND Age <= ?4), 0) AS RevisitPedia"
-                   " FROM Patient_Data.tbOutpatientVisit WHERE VisitDate >= ?1 AND VisitDate < ?2) "
-                   "INSERT INTO Patient_Data.tbDOHRptDeliveriesAndOutpatientVisits (FromDate, ToDate, NormalDeliveries, "
-                   "OperativeVaginalDeliveries, CaesareanDeliveries, TotalDeliveries, LiveBirths, FetalDeaths, "
-                   "CaesareanRate, NewAdult, NewPedia, RevisitAdult, RevisitPedia, TotalNew, TotalRevisit, TotalAdult, "
-                   "TotalPedia, TotalOutpatientVisits) "
-                   "SELECT ?1, ?3, Nsd, Ovd, Cs, Deliveries, LiveBirths, FetalDeaths, %1, NewAdult, NewPedia,"
-                   " RevisitAdult, RevisitPedia, NewAdult + NewPedia, RevisitAdult + RevisitPedia,"
-                   " NewAdult + RevisitAdult, NewPedia + RevisitPedia, NewAdult + NewPedia + RevisitAdult + RevisitPedia"
-                   " FROM dl, op")
-                   .arg(rate(QStringLiteral("Cs"), QStringLiteral("Deliveries"), QStringLiteral("100"))));
+    period.run(
+        QStringLiteral(
+            "WITH dl AS (SELECT COALESCE(SUM(DeliveryType = 'NSD'), 0) AS Nsd,"
+            " COALESCE(SUM(DeliveryType = 'OVD'), 0) AS Ovd, COALESCE(SUM(DeliveryType = 'CS'), 0) AS Cs,"
+            " COUNT(*) AS Deliveries, COALESCE(SUM(LiveBirths), 0) AS LiveBirths,"
+            " COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
+            " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2), "
+            "op AS (SELECT COALESCE(SUM(IsNewPatient <> 0 AND Age > ?4), 0) AS NewAdult,"
+            " COALESCE(SUM(IsNewPatient <> 0 AND Age <= ?4), 0) AS NewPedia,"
+            " COALESCE(SUM(IsNewPatient = 0 AND Age > ?4), 0) AS RevisitAdult,"
+            " COALESCE(SUM(IsNewPatient = 0 AND Age <= ?4), 0) AS RevisitPedia"
+            " FROM Patient_Data.tbOutpatientVisit WHERE VisitDate >= ?1 AND VisitDate < ?2) "
+            "INSERT INTO Patient_Data.tbDOHRptDeliveriesAndOutpatientVisits (FromDate, ToDate, NormalDeliveries, "
+            "OperativeVaginalDeliveries, CaesareanDeliveries, TotalDeliveries, LiveBirths, FetalDeaths, "
+            "CaesareanRate, NewAdult, NewPedia, RevisitAdult, RevisitPedia, TotalNew, TotalRevisit, TotalAdult, "
+            "TotalPedia, TotalOutpatientVisits) "
+            "SELECT ?1, ?3, Nsd, Ovd, Cs, Deliveries, LiveBirths, FetalDeaths, %1, NewAdult, NewPedia,"
+            " RevisitAdult, RevisitPedia, NewAdult + NewPedia, RevisitAdult + RevisitPedia,"
+            " NewAdult + RevisitAdult, NewPedia + RevisitPedia, NewAdult + NewPedia + RevisitAdult + RevisitPedia"
+            " FROM dl, op")
+            .arg(rate(QStringLiteral("Cs"), QStringLiteral("Deliveries"), QStringLiteral("100"))));
 }
 
 void uploadERTestingAndOthers(const UploadPeriod &period)
@@ -147,40 +148,42 @@ void uploadERTestingAndOthers(const UploadPeriod &period)
                                           " WHERE VisitDate >= ?1 AND VisitDate < ?2)");
     const QString insert = QStringLiteral("INSERT INTO Patient_Data.tbDOHRptERTestingAndOthers (FromDate, ToDate, "
                                           "RowOrder, RowGroup, Code, Item, Adult, Pedia, Total) ");
-    period.run(QStringLiteral(
-                   "WITH %1, "
-                   "items (RowOrder, Code, Item) AS (VALUES (1, NULL, 'Total emergency visits'),"
-                   " (2, 'HOME', 'Sent home'), (3, 'ADMITTED', 'Admitted'), (4, 'TRANSFERRED', 'Transferred'),"
-                   " (5, 'HAMA', 'Home against medical advice'), (6, 'DIED', 'Died in the emergency room'),"
-                   " (7, 'DOA', 'Dead on arrival')), "
-                   "g AS (SELECT Disposition, SUM(IsPedia = 0) AS Adult, SUM(IsPedia) AS Pedia, COUNT(*) AS Total"
-                   " FROM v GROUP BY Disposition) "
-                   "%2SELECT ?1, ?3, i.RowOrder, 'VISITS', i.Code, i.Item, COALESCE(SUM(g.Adult), 0),"
-                   " COALESCE(SUM(g.Pedia), 0), COALESCE(SUM(g.Total), 0)"
-                   " FROM items i LEFT JOIN g ON i.Code IS NULL OR g.Disposition = i.Code GROUP BY i.RowOrder")
-                   .arg(visits, insert));
+    period.run(
+        QStringLiteral("WITH %1, "
+                       "items (RowOrder, Code, Item) AS (VALUES (1, NULL, 'Total emergency visits'),"
+                       " (2, 'HOME', 'Sent home'), (3, 'ADMITTED', 'Admitted'), (4, 'TRANSFERRED', 'Transferred'),"
+                       " (5, 'HAMA', 'Home against medical advice'), (6, 'DIED', 'Died in the emergency room'),"
+                       " (7, 'DOA', 'Dead on arrival')), "
+                       "g AS (SELECT Disposition, SUM(IsPedia = 0) AS Adult, SUM(IsPedia) AS Pedia, COUNT(*) AS Total"
+                       " FROM v GROUP BY Disposition) "
+                       "%2SELECT ?1, ?3, i.RowOrder, 'VISITS', i.Code, i.Item, COALESCE(SUM(g.Adult), 0),"
+                       " COALESCE(SUM(g.Pedia), 0), COALESCE(SUM(g.Total), 0)"
+                       " FROM items i LEFT JOIN g ON i.Code IS NULL OR g.Disposition = i.Code GROUP BY i.RowOrder")
+            .arg(visits, insert));
     // Services by name, tests from row 1001 and other services from 2001.
-    period.run(QStringLiteral(
-                   "WITH %1, "
-                   "g AS (SELECT s.ServiceType, s.ServiceName, SUM(CASE WHEN v.IsPedia THEN 0 ELSE s.Quantity END) AS Adult,"
-                   " SUM(CASE WHEN v.IsPedia THEN s.Quantity ELSE 0 END) AS Pedia, SUM(s.Quantity) AS Total"
-                   " FROM v JOIN Patient_Data.tbEmergencyService s ON s.EmergencyVisitID = v.EmergencyVisitID"
-                   " GROUP BY s.ServiceType, s.ServiceName) "
-                   "%2SELECT ?1, ?3, CASE ServiceType WHEN 'TEST' THEN 1000 ELSE 2000 END"
-                   " + ROW_NUMBER() OVER (PARTITION BY ServiceType ORDER BY ServiceName), ServiceType, NULL, ServiceName,"
-                   " Adult, Pedia, Total FROM g")
-                   .arg(visits, insert));
+    period.run(
+        QStringLiteral(
+            "WITH %1, "
+            "g AS (SELECT s.ServiceType, s.ServiceName, SUM(CASE WHEN v.IsPedia THEN 0 ELSE s.Quantity END) AS Adult,"
+            " SUM(CASE WHEN v.IsPedia THEN s.Quantity ELSE 0 END) AS Pedia, SUM(s.Quantity) AS Total"
+            " FROM v JOIN Patient_Data.tbEmergencyService s ON s.EmergencyVisitID = v.EmergencyVisitID"
+            " GROUP BY s.ServiceType, s.ServiceName) "
+            "%2SELECT ?1, ?3, CASE ServiceType WHEN 'TEST' THEN 1000 ELSE 2000 END"
+            " + ROW_NUMBER() OVER (PARTITION BY ServiceType ORDER BY ServiceName), ServiceType, NULL, ServiceName,"
+            " Adult, Pedia, Total FROM g")
+            .arg(visits, insert));
     // The ten leading diagnoses seen, from row 3001: grouped by day and code
     // first, in the index's order.
-    period.run(QStringLiteral(
-                   "WITH %1, "
-                   "d AS (SELECT Code, SUM(IsPedia = 0) AS Adult, SUM(IsPedia) AS Pedia, COUNT(*) AS Total FROM v"
-                   " WHERE Code <> '' GROUP BY Day, Code), "
-                   "g AS (SELECT Code, SUM(Adult) AS Adult, SUM(Pedia) AS Pedia, SUM(Total) AS Total FROM d GROUP BY Code), "
-                   "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS Rank FROM g) "
-                   "%2SELECT ?1, ?3, 3000 + r.Rank, 'DISEASE', r.Code, COALESCE(c.Title, r.Code), Adult, Pedia, Total"
-                   " FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code WHERE r.Rank <= 10")
-                   .arg(visits, insert));
+    period.run(
+        QStringLiteral(
+            "WITH %1, "
+            "d AS (SELECT Code, SUM(IsPedia = 0) AS Adult, SUM(IsPedia) AS Pedia, COUNT(*) AS Total FROM v"
+            " WHERE Code <> '' GROUP BY Day, Code), "
+            "g AS (SELECT Code, SUM(Adult) AS Adult, SUM(Pedia) AS Pedia, SUM(Total) AS Total FROM d GROUP BY Code), "
+            "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS Rank FROM g) "
+            "%2SELECT ?1, ?3, 3000 + r.Rank, 'DISEASE', r.Code, COALESCE(c.Title, r.Code), Adult, Pedia, Total"
+            " FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code WHERE r.Rank <= 10")
+            .arg(visits, insert));
 }
 
 void uploadSectionII8(const UploadPeriod &period)
@@ -249,31 +252,33 @@ void uploadSurgicalProcedure(const UploadPeriod &period)
     period.clear(table);
     // An operation or a surgical site infection without a service counts
     // under the report setup's surgery service.
-    period.run(QStringLiteral(
-                   "WITH o AS MATERIALIZED (SELECT COALESCE(ServiceCode, ?6) AS Svc, IsMajor <> 0 AS Major"
-                   " FROM Patient_Data.tbOperation WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
-                   "g AS (SELECT Svc, SUM(Major) AS Major, SUM(NOT Major) AS Minor, COUNT(*) AS Total FROM o GROUP BY Svc), "
-                   "ssi AS (SELECT COALESCE(op.ServiceCode, ?6) AS Svc, COUNT(*) AS n FROM Patient_Data.tbInfection i"
-                   " LEFT JOIN Patient_Data.tbOperation op ON op.OperationID = i.OperationID"
-                   " WHERE i.InfectionType = 'SSI' AND i.InfectionDate >= ?1 AND i.InfectionDate < ?2 GROUP BY 1), "
-                   "codes AS (SELECT Svc FROM g UNION SELECT Svc FROM ssi), "
-                   "z AS (SELECT c.Svc, COALESCE(s.Service, c.Svc) AS Service, COALESCE(g.Major, 0) AS Major,"
-                   " COALESCE(g.Minor, 0) AS Minor, COALESCE(g.Total, 0) AS Total, COALESCE(ssi.n, 0) AS Ssi"
-                   " FROM codes c LEFT JOIN g ON g.Svc = c.Svc LEFT JOIN ssi ON ssi.Svc = c.Svc"
-                   " LEFT JOIN BUILD_FILE.tbCoService s ON s.ServiceCode = c.Svc) "
-                   "INSERT INTO Patient_Data.tbDOHRptSurgicalProcedure (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
-                   "Service, Major, Minor, Total, SurgicalSiteInfections, SurgicalSiteInfectionRate) "
-                   "SELECT ?1, ?3, ROW_NUMBER() OVER (ORDER BY Svc), 'SERVICE', Svc, Service, Major, Minor, Total, Ssi, %1"
-                   " FROM z")
-                   .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100"))));
-    period.run(QStringLiteral(
-                   "WITH z AS (SELECT COALESCE(SUM(Major), 0) AS Major, COALESCE(SUM(Minor), 0) AS Minor,"
-                   " COALESCE(SUM(Total), 0) AS Total, COALESCE(SUM(SurgicalSiteInfections), 0) AS Ssi"
-                   " FROM Patient_Data.tbDOHRptSurgicalProcedure WHERE FromDate = ?1 AND ToDate = ?3) "
-                   "INSERT INTO Patient_Data.tbDOHRptSurgicalProcedure (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
-                   "Service, Major, Minor, Total, SurgicalSiteInfections, SurgicalSiteInfectionRate) "
-                   "SELECT ?1, ?3, 900, 'TOTAL', NULL, 'Total', Major, Minor, Total, Ssi, %1 FROM z")
-                   .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100"))));
+    period.run(
+        QStringLiteral(
+            "WITH o AS MATERIALIZED (SELECT COALESCE(ServiceCode, ?6) AS Svc, IsMajor <> 0 AS Major"
+            " FROM Patient_Data.tbOperation WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
+            "g AS (SELECT Svc, SUM(Major) AS Major, SUM(NOT Major) AS Minor, COUNT(*) AS Total FROM o GROUP BY Svc), "
+            "ssi AS (SELECT COALESCE(op.ServiceCode, ?6) AS Svc, COUNT(*) AS n FROM Patient_Data.tbInfection i"
+            " LEFT JOIN Patient_Data.tbOperation op ON op.OperationID = i.OperationID"
+            " WHERE i.InfectionType = 'SSI' AND i.InfectionDate >= ?1 AND i.InfectionDate < ?2 GROUP BY 1), "
+            "codes AS (SELECT Svc FROM g UNION SELECT Svc FROM ssi), "
+            "z AS (SELECT c.Svc, COALESCE(s.Service, c.Svc) AS Service, COALESCE(g.Major, 0) AS Major,"
+            " COALESCE(g.Minor, 0) AS Minor, COALESCE(g.Total, 0) AS Total, COALESCE(ssi.n, 0) AS Ssi"
+            " FROM codes c LEFT JOIN g ON g.Svc = c.Svc LEFT JOIN ssi ON ssi.Svc = c.Svc"
+            " LEFT JOIN BUILD_FILE.tbCoService s ON s.ServiceCode = c.Svc) "
+            "INSERT INTO Patient_Data.tbDOHRptSurgicalProcedure (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
+            "Service, Major, Minor, Total, SurgicalSiteInfections, SurgicalSiteInfectionRate) "
+            "SELECT ?1, ?3, ROW_NUMBER() OVER (ORDER BY Svc), 'SERVICE', Svc, Service, Major, Minor, Total, Ssi, %1"
+            " FROM z")
+            .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100"))));
+    period.run(
+        QStringLiteral(
+            "WITH z AS (SELECT COALESCE(SUM(Major), 0) AS Major, COALESCE(SUM(Minor), 0) AS Minor,"
+            " COALESCE(SUM(Total), 0) AS Total, COALESCE(SUM(SurgicalSiteInfections), 0) AS Ssi"
+            " FROM Patient_Data.tbDOHRptSurgicalProcedure WHERE FromDate = ?1 AND ToDate = ?3) "
+            "INSERT INTO Patient_Data.tbDOHRptSurgicalProcedure (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
+            "Service, Major, Minor, Total, SurgicalSiteInfections, SurgicalSiteInfectionRate) "
+            "SELECT ?1, ?3, 900, 'TOTAL', NULL, 'Total', Major, Minor, Total, Ssi, %1 FROM z")
+            .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100"))));
 }
 
 } // namespace embedded::patient

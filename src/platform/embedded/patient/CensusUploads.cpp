@@ -1,5 +1,5 @@
-#include "Uploads.h"
 #include "UploadPeriod.h"
+#include "Uploads.h"
 
 // The uploads built on inpatient stays: beds, summary of patients,
 // discharges, ALOS and deaths.
@@ -11,12 +11,19 @@ namespace {
 
 // A period's discharges (deaths included) with length of stay (a same-day
 // stay is one day) and whether a death came under 48 hours.
-const QString kDischargeRows = QStringLiteral(
-    "SELECT a.PatientID, a.ServiceCode, a.PayerClass, a.DischargeCondition, a.IsMaternalDeath,"
-    " substr(a.DischargeDateTime, 1, 10) AS DisDate,"
-    " a.LengthOfStay AS Los, a.Under48h AS Under48"
-    " FROM Patient_Data.tbAdmission a WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2");
+const QString kDischargeRows =
+    QStringLiteral("SELECT a.PatientID, a.ServiceCode, a.PayerClass, a.DischargeCondition, a.IsMaternalDeath,"
+                   " substr(a.DischargeDateTime, 1, 10) AS DisDate,"
+                   " a.LengthOfStay AS Los, a.Under48h AS Under48"
+                   " FROM Patient_Data.tbAdmission a WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2");
 const QString kDischarges = QStringLiteral("d AS (") + kDischargeRows + QStringLiteral(")");
+
+// The bed occupancy rate: service days over beds times days in the period.
+QString bedOccupancy(const char *beds)
+{
+    return rate(QStringLiteral("ServiceDays"), QStringLiteral("%1 * ?7").arg(QLatin1String(beds)),
+                QStringLiteral("100"));
+}
 
 struct Aggregate
 {
@@ -50,8 +57,7 @@ const Aggregate kAlosColumns[] = {
     {"TotalLengthOfStay", "SUM(Los)"},
 };
 
-template <std::size_t N>
-QString aggregateList(const Aggregate (&columns)[N], bool withNames)
+template <std::size_t N> QString aggregateList(const Aggregate (&columns)[N], bool withNames)
 {
     QStringList parts;
     for (const Aggregate &a : columns)
@@ -60,8 +66,7 @@ QString aggregateList(const Aggregate (&columns)[N], bool withNames)
     return parts.join(QStringLiteral(", "));
 }
 
-template <std::size_t N>
-QString zeroed(const Aggregate (&columns)[N], const QString &alias)
+template <std::size_t N> QString zeroed(const Aggregate (&columns)[N], const QString &alias)
 {
     QStringList parts;
     for (const Aggregate &a : columns)
@@ -80,21 +85,22 @@ void uploadByService(const UploadPeriod &period, const QString &table, const Agg
     const QString names = aggregateList(columns, false);
     const QString extras = extraNames.isEmpty() ? QString() : QStringLiteral(", ") + extraNames;
     const QString extraValuesOfZ =
-        extraValues.isEmpty() ? QString() : QStringLiteral(", ") + QString(extraValues).replace(QStringLiteral("$."),
-                                                                                                  QStringLiteral("z."));
-    period.run(QStringLiteral(
-                   "WITH %1, g AS (SELECT ServiceCode, %2 FROM d GROUP BY ServiceCode), "
-                   "codes AS (SELECT ServiceCode FROM BUILD_FILE.tbCoService UNION SELECT ServiceCode FROM g), "
-                   "z AS (SELECT c.ServiceCode, COALESCE(s.Service, c.ServiceCode) AS Service, %3"
-                   " FROM codes c LEFT JOIN g ON g.ServiceCode = c.ServiceCode"
-                   " LEFT JOIN BUILD_FILE.tbCoService s ON s.ServiceCode = c.ServiceCode) "
-                   "INSERT INTO Patient_Data.%4 (FromDate, ToDate, RowOrder, RowType, ServiceCode, Service, %5%6) "
-                   "SELECT ?1, ?3, CASE WHEN z.ServiceCode = ?5 THEN 901 ELSE ROW_NUMBER() OVER"
-                   " (PARTITION BY z.ServiceCode = ?5 ORDER BY z.ServiceCode) END,"
-                   " CASE WHEN z.ServiceCode = ?5 THEN 'NEWBORN' ELSE 'SERVICE' END, z.ServiceCode, z.Service, %5%7"
-                   " FROM z")
-                   .arg(kDischarges, aggregateList(columns, true), zeroed(columns, QStringLiteral("g")), table, names,
-                        extras, extraValuesOfZ));
+        extraValues.isEmpty()
+            ? QString()
+            : QStringLiteral(", ") + QString(extraValues).replace(QStringLiteral("$."), QStringLiteral("z."));
+    period.run(
+        QStringLiteral("WITH %1, g AS (SELECT ServiceCode, %2 FROM d GROUP BY ServiceCode), "
+                       "codes AS (SELECT ServiceCode FROM BUILD_FILE.tbCoService UNION SELECT ServiceCode FROM g), "
+                       "z AS (SELECT c.ServiceCode, COALESCE(s.Service, c.ServiceCode) AS Service, %3"
+                       " FROM codes c LEFT JOIN g ON g.ServiceCode = c.ServiceCode"
+                       " LEFT JOIN BUILD_FILE.tbCoService s ON s.ServiceCode = c.ServiceCode) "
+                       "INSERT INTO Patient_Data.%4 (FromDate, ToDate, RowOrder, RowType, ServiceCode, Service, %5%6) "
+                       "SELECT ?1, ?3, CASE WHEN z.ServiceCode = ?5 THEN 901 ELSE ROW_NUMBER() OVER"
+                       " (PARTITION BY z.ServiceCode = ?5 ORDER BY z.ServiceCode) END,"
+                       " CASE WHEN z.ServiceCode = ?5 THEN 'NEWBORN' ELSE 'SERVICE' END, z.ServiceCode, z.Service, %5%7"
+                       " FROM z")
+            .arg(kDischarges, aggregateList(columns, true), zeroed(columns, QStringLiteral("g")), table, names, extras,
+                 extraValuesOfZ));
     // The total row sums the service rows just written, but for the distinct
     // patients: one patient may have left from two services.
     QStringList totals;
@@ -120,74 +126,69 @@ void uploadSectionI34(const UploadPeriod &period)
     period.clear(table);
     // Services with beds allocated or with patients in the period (newborns,
     // in bassinets, apart).
-    period.run(QStringLiteral(
-                   "WITH %1, "
-                   "days AS (SELECT ServiceCode, SUM(ServiceDays) AS ServiceDays FROM census"
-                   " WHERE ServiceCode <> ?5 GROUP BY ServiceCode), "
-                   "codes AS (SELECT ServiceCode FROM Patient_Data.tbBedAllocation WHERE ServiceCode <> ?5"
-                   " UNION SELECT ServiceCode FROM days), "
-                   "z AS (SELECT c.ServiceCode, COALESCE(s.Service, c.ServiceCode) AS Service,"
-                   " COALESCE(b.AuthorizedBeds, 0) AS AuthorizedBeds, COALESCE(b.ImplementingBeds, 0) AS ImplementingBeds,"
-                   " COALESCE(d.ServiceDays, 0) AS ServiceDays FROM codes c"
-                   " LEFT JOIN Patient_Data.tbBedAllocation b ON b.ServiceCode = c.ServiceCode"
-                   " LEFT JOIN days d ON d.ServiceCode = c.ServiceCode"
-                   " LEFT JOIN BUILD_FILE.tbCoService s ON s.ServiceCode = c.ServiceCode) "
-                   "INSERT INTO Patient_Data.tbDOHRptSectionI34 (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
-                   "Service, AuthorizedBeds, ImplementingBeds, DaysInPeriod, ServiceDays, BOR, BORImplementing) "
-                   "SELECT ?1, ?3, ROW_NUMBER() OVER (ORDER BY ServiceCode), 'SERVICE', ServiceCode, Service,"
-                   " AuthorizedBeds, ImplementingBeds, ?7, ServiceDays, %2, %3 FROM z")
-                   .arg(fragment::censusCtes(), rate(QStringLiteral("ServiceDays"), QStringLiteral("AuthorizedBeds * ?7"),
-                                                     QStringLiteral("100")),
-                        rate(QStringLiteral("ServiceDays"), QStringLiteral("ImplementingBeds * ?7"),
-                             QStringLiteral("100"))));
-    period.run(QStringLiteral(
-                   "WITH z AS (SELECT COALESCE(SUM(AuthorizedBeds), 0) AS AuthorizedBeds,"
-                   " COALESCE(SUM(ImplementingBeds), 0) AS ImplementingBeds, COALESCE(SUM(ServiceDays), 0) AS ServiceDays"
-                   " FROM Patient_Data.tbDOHRptSectionI34 WHERE FromDate = ?1 AND ToDate = ?3 AND RowType = 'SERVICE') "
-                   "INSERT INTO Patient_Data.tbDOHRptSectionI34 (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
-                   "Service, AuthorizedBeds, ImplementingBeds, DaysInPeriod, ServiceDays, BOR, BORImplementing) "
-                   "SELECT ?1, ?3, 900, 'TOTAL', NULL, 'Total', AuthorizedBeds, ImplementingBeds, ?7, ServiceDays, %1, %2"
-                   " FROM z")
-                   .arg(rate(QStringLiteral("ServiceDays"), QStringLiteral("AuthorizedBeds * ?7"), QStringLiteral("100")),
-                        rate(QStringLiteral("ServiceDays"), QStringLiteral("ImplementingBeds * ?7"),
-                             QStringLiteral("100"))));
+    period.run(
+        QStringLiteral(
+            "WITH %1, "
+            "days AS (SELECT ServiceCode, SUM(ServiceDays) AS ServiceDays FROM census"
+            " WHERE ServiceCode <> ?5 GROUP BY ServiceCode), "
+            "codes AS (SELECT ServiceCode FROM Patient_Data.tbBedAllocation WHERE ServiceCode <> ?5"
+            " UNION SELECT ServiceCode FROM days), "
+            "z AS (SELECT c.ServiceCode, COALESCE(s.Service, c.ServiceCode) AS Service,"
+            " COALESCE(b.AuthorizedBeds, 0) AS AuthorizedBeds, COALESCE(b.ImplementingBeds, 0) AS ImplementingBeds,"
+            " COALESCE(d.ServiceDays, 0) AS ServiceDays FROM codes c"
+            " LEFT JOIN Patient_Data.tbBedAllocation b ON b.ServiceCode = c.ServiceCode"
+            " LEFT JOIN days d ON d.ServiceCode = c.ServiceCode"
+            " LEFT JOIN BUILD_FILE.tbCoService s ON s.ServiceCode = c.ServiceCode) "
+            "INSERT INTO Patient_Data.tbDOHRptSectionI34 (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
+            "Service, AuthorizedBeds, ImplementingBeds, DaysInPeriod, ServiceDays, BOR, BORImplementing) "
+            "SELECT ?1, ?3, ROW_NUMBER() OVER (ORDER BY ServiceCode), 'SERVICE', ServiceCode, Service,"
+            " AuthorizedBeds, ImplementingBeds, ?7, ServiceDays, %2, %3 FROM z")
+            .arg(fragment::censusCtes(), bedOccupancy("AuthorizedBeds"), bedOccupancy("ImplementingBeds")));
+    period.run(
+        QStringLiteral(
+            "WITH z AS (SELECT COALESCE(SUM(AuthorizedBeds), 0) AS AuthorizedBeds,"
+            " COALESCE(SUM(ImplementingBeds), 0) AS ImplementingBeds, COALESCE(SUM(ServiceDays), 0) AS ServiceDays"
+            " FROM Patient_Data.tbDOHRptSectionI34 WHERE FromDate = ?1 AND ToDate = ?3 AND RowType = 'SERVICE') "
+            "INSERT INTO Patient_Data.tbDOHRptSectionI34 (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
+            "Service, AuthorizedBeds, ImplementingBeds, DaysInPeriod, ServiceDays, BOR, BORImplementing) "
+            "SELECT ?1, ?3, 900, 'TOTAL', NULL, 'Total', AuthorizedBeds, ImplementingBeds, ?7, ServiceDays, %1, %2"
+            " FROM z")
+            .arg(bedOccupancy("AuthorizedBeds"), bedOccupancy("ImplementingBeds")));
 }
 
 void uploadSectionII1(const UploadPeriod &period)
 {
     period.clear(QStringLiteral("tbDOHRptSectionII1"));
     // Newborns are reported apart: every figure but the births leaves them out.
-    period.run(QStringLiteral(
-                   "WITH %1, "
-                   "t AS (SELECT COALESCE(SUM(AdmDate < ?1), 0) AS InpatientsAtStart,"
-                   " COALESCE(SUM(AdmDate >= ?1), 0) AS Admissions,"
-                   " COALESCE(SUM(AdmDate >= ?1 AND IsTransferIn <> 0), 0) AS TransfersIn,"
-                   " COALESCE(SUM(DisDate < ?2 AND DischargeCondition <> 'D'), 0) AS DischargesAlive,"
-                   " COALESCE(SUM(DisDate < ?2 AND DischargeCondition = 'D'), 0) AS Deaths,"
-                   " COALESCE(SUM(DisDate IS NULL OR DisDate >= ?2), 0) AS InpatientsAtEnd,"
-                   " COALESCE(SUM(AdmDate = DisDate AND AdmDate >= ?1), 0) AS SameDay,"
-                   " COALESCE(SUM(ServiceDays), 0) AS ServiceDays,"
-                   " COALESCE(SUM(CASE WHEN DisDate < ?2 THEN MAX(1, CAST(julianday(DisDate) - julianday(AdmDate)"
-                   " AS INTEGER)) END), 0) AS TotalLengthOfStay"
-                   " FROM census WHERE ServiceCode <> ?5), "
-                   "beds AS (SELECT COALESCE(SUM(AuthorizedBeds), 0) AS AuthorizedBeds,"
-                   " COALESCE(SUM(ImplementingBeds), 0) AS ImplementingBeds"
-                   " FROM Patient_Data.tbBedAllocation WHERE ServiceCode <> ?5), "
-                   "born AS (SELECT COALESCE(SUM(LiveBirths), 0) AS LiveBirths FROM Patient_Data.tbDelivery"
-                   " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2) "
-                   "INSERT INTO Patient_Data.tbDOHRptSectionII1 (FromDate, ToDate, InpatientsAtStart, Admissions, "
-                   "TransfersIn, DischargesAlive, Deaths, InpatientsAtEnd, AdmittedDischargedSameDay, NewbornsBornHere, "
-                   "ServiceDays, DaysInPeriod, AuthorizedBeds, ImplementingBeds, BOR, BORImplementing, Discharges, "
-                   "TotalLengthOfStay, ALOS) "
-                   "SELECT ?1, ?3, InpatientsAtStart, Admissions, TransfersIn, DischargesAlive, Deaths, InpatientsAtEnd,"
-                   " SameDay, LiveBirths, ServiceDays, ?7, AuthorizedBeds, ImplementingBeds, %2, %3,"
-                   " DischargesAlive + Deaths, TotalLengthOfStay, %4 FROM t, beds, born")
-                   .arg(fragment::censusCtes(),
-                        rate(QStringLiteral("ServiceDays"), QStringLiteral("AuthorizedBeds * ?7"), QStringLiteral("100")),
-                        rate(QStringLiteral("ServiceDays"), QStringLiteral("ImplementingBeds * ?7"),
-                             QStringLiteral("100")),
-                        rate(QStringLiteral("TotalLengthOfStay"), QStringLiteral("DischargesAlive + Deaths"),
-                             QStringLiteral("1"))));
+    period.run(
+        QStringLiteral(
+            "WITH %1, "
+            "t AS (SELECT COALESCE(SUM(AdmDate < ?1), 0) AS InpatientsAtStart,"
+            " COALESCE(SUM(AdmDate >= ?1), 0) AS Admissions,"
+            " COALESCE(SUM(AdmDate >= ?1 AND IsTransferIn <> 0), 0) AS TransfersIn,"
+            " COALESCE(SUM(DisDate < ?2 AND DischargeCondition <> 'D'), 0) AS DischargesAlive,"
+            " COALESCE(SUM(DisDate < ?2 AND DischargeCondition = 'D'), 0) AS Deaths,"
+            " COALESCE(SUM(DisDate IS NULL OR DisDate >= ?2), 0) AS InpatientsAtEnd,"
+            " COALESCE(SUM(AdmDate = DisDate AND AdmDate >= ?1), 0) AS SameDay,"
+            " COALESCE(SUM(ServiceDays), 0) AS ServiceDays,"
+            " COALESCE(SUM(CASE WHEN DisDate < ?2 THEN MAX(1, CAST(julianday(DisDate) - julianday(AdmDate)"
+            " AS INTEGER)) END), 0) AS TotalLengthOfStay"
+            " FROM census WHERE ServiceCode <> ?5), "
+            "beds AS (SELECT COALESCE(SUM(AuthorizedBeds), 0) AS AuthorizedBeds,"
+            " COALESCE(SUM(ImplementingBeds), 0) AS ImplementingBeds"
+            " FROM Patient_Data.tbBedAllocation WHERE ServiceCode <> ?5), "
+            "born AS (SELECT COALESCE(SUM(LiveBirths), 0) AS LiveBirths FROM Patient_Data.tbDelivery"
+            " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2) "
+            "INSERT INTO Patient_Data.tbDOHRptSectionII1 (FromDate, ToDate, InpatientsAtStart, Admissions, "
+            "TransfersIn, DischargesAlive, Deaths, InpatientsAtEnd, AdmittedDischargedSameDay, NewbornsBornHere, "
+            "ServiceDays, DaysInPeriod, AuthorizedBeds, ImplementingBeds, BOR, BORImplementing, Discharges, "
+            "TotalLengthOfStay, ALOS) "
+            "SELECT ?1, ?3, InpatientsAtStart, Admissions, TransfersIn, DischargesAlive, Deaths, InpatientsAtEnd,"
+            " SameDay, LiveBirths, ServiceDays, ?7, AuthorizedBeds, ImplementingBeds, %2, %3,"
+            " DischargesAlive + Deaths, TotalLengthOfStay, %4 FROM t, beds, born")
+            .arg(fragment::censusCtes(), bedOccupancy("AuthorizedBeds"), bedOccupancy("ImplementingBeds"),
+                 rate(QStringLiteral("TotalLengthOfStay"), QStringLiteral("DischargesAlive + Deaths"),
+                      QStringLiteral("1"))));
 }
 
 void uploadSectionII21(const UploadPeriod &period)
@@ -198,8 +199,8 @@ void uploadSectionII21(const UploadPeriod &period)
 void uploadSectionII22(const UploadPeriod &period)
 {
     uploadByService(period, QStringLiteral("tbDOHRptSectionII22"), kAlosColumns, QStringLiteral("ALOS"),
-                    rate(QStringLiteral("COALESCE($.TotalLengthOfStay, 0)"), QStringLiteral("COALESCE($.Discharges, 0)"),
-                         QStringLiteral("1")));
+                    rate(QStringLiteral("COALESCE($.TotalLengthOfStay, 0)"),
+                         QStringLiteral("COALESCE($.Discharges, 0)"), QStringLiteral("1")));
 }
 
 void uploadSectionIII(const UploadPeriod &period)
@@ -208,36 +209,36 @@ void uploadSectionIII(const UploadPeriod &period)
     // Inpatient deaths and their rates leave newborns out, as the discharges
     // do; newborn deaths have their own rate. Neonatal deaths are inpatients
     // who died before their 28th day, whatever the service.
-    period.run(QStringLiteral(
-                   "WITH %1, "
-                   "t AS (SELECT COALESCE(SUM(d.ServiceCode <> ?5 AND d.DischargeCondition = 'D'), 0) AS Deaths,"
-                   " COALESCE(SUM(d.ServiceCode <> ?5 AND d.DischargeCondition = 'D' AND d.Under48), 0) AS Under48,"
-                   " COALESCE(SUM(d.DischargeCondition = 'D' AND d.IsMaternalDeath <> 0), 0) AS Maternal,"
-                   " COALESCE(SUM(d.ServiceCode = ?5 AND d.DischargeCondition = 'D'), 0) AS NewbornDeaths,"
-                   " COALESCE(SUM(d.ServiceCode <> ?5), 0) AS Discharges,"
-                   " COALESCE(SUM(d.ServiceCode = '%2'), 0) AS Obstetric,"
-                   " COALESCE(SUM(d.ServiceCode = ?5), 0) AS NewbornDischarges"
-                   " FROM d), "
-                   "nd AS (SELECT COUNT(*) AS Neonatal FROM Patient_Data.tbAdmission WHERE DischargeDate >= ?1"
-                   " AND DischargeDate < ?2 AND DischargeCondition = 'D' AND DaysOldAtDischarge < 28), "
-                   "er AS (SELECT COALESCE(SUM(Disposition = 'DIED'), 0) AS ErDeaths,"
-                   " COALESCE(SUM(Disposition = 'DOA'), 0) AS Doa FROM Patient_Data.tbEmergencyVisit"
-                   " WHERE VisitDate >= ?1 AND VisitDate < ?2), "
-                   "fd AS (SELECT COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
-                   " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2) "
-                   "INSERT INTO Patient_Data.tbDOHRptSectionIII (FromDate, ToDate, InpatientDeaths, DeathsUnder48h, "
-                   "Deaths48hOrMore, EmergencyRoomDeaths, DeadOnArrival, FetalDeaths, NeonatalDeaths, MaternalDeaths, "
-                   "NewbornDeaths, Discharges, ObstetricDischarges, NewbornDischarges, GrossDeathRate, NetDeathRate, "
-                   "MaternalDeathRate, NewbornDeathRate) "
-                   "SELECT ?1, ?3, Deaths, Under48, Deaths - Under48, ErDeaths, Doa, FetalDeaths, Neonatal, Maternal,"
-                   " NewbornDeaths, Discharges, Obstetric, NewbornDischarges, %3, %4, %5, %6 FROM t, nd, er, fd")
-                   .arg(kDischarges, QLatin1String(kObstetricsServiceCode),
-                        rate(QStringLiteral("Deaths"), QStringLiteral("Discharges"), QStringLiteral("100")),
-                        rate(QStringLiteral("Deaths - Under48"), QStringLiteral("Discharges - Under48"),
-                             QStringLiteral("100")),
-                        rate(QStringLiteral("Maternal"), QStringLiteral("Obstetric"), QStringLiteral("100")),
-                        rate(QStringLiteral("NewbornDeaths"), QStringLiteral("NewbornDischarges"),
-                             QStringLiteral("100"))));
+    period.run(
+        QStringLiteral(
+            "WITH %1, "
+            "t AS (SELECT COALESCE(SUM(d.ServiceCode <> ?5 AND d.DischargeCondition = 'D'), 0) AS Deaths,"
+            " COALESCE(SUM(d.ServiceCode <> ?5 AND d.DischargeCondition = 'D' AND d.Under48), 0) AS Under48,"
+            " COALESCE(SUM(d.DischargeCondition = 'D' AND d.IsMaternalDeath <> 0), 0) AS Maternal,"
+            " COALESCE(SUM(d.ServiceCode = ?5 AND d.DischargeCondition = 'D'), 0) AS NewbornDeaths,"
+            " COALESCE(SUM(d.ServiceCode <> ?5), 0) AS Discharges,"
+            " COALESCE(SUM(d.ServiceCode = '%2'), 0) AS Obstetric,"
+            " COALESCE(SUM(d.ServiceCode = ?5), 0) AS NewbornDischarges"
+            " FROM d), "
+            "nd AS (SELECT COUNT(*) AS Neonatal FROM Patient_Data.tbAdmission WHERE DischargeDate >= ?1"
+            " AND DischargeDate < ?2 AND DischargeCondition = 'D' AND DaysOldAtDischarge < 28), "
+            "er AS (SELECT COALESCE(SUM(Disposition = 'DIED'), 0) AS ErDeaths,"
+            " COALESCE(SUM(Disposition = 'DOA'), 0) AS Doa FROM Patient_Data.tbEmergencyVisit"
+            " WHERE VisitDate >= ?1 AND VisitDate < ?2), "
+            "fd AS (SELECT COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
+            " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2) "
+            "INSERT INTO Patient_Data.tbDOHRptSectionIII (FromDate, ToDate, InpatientDeaths, DeathsUnder48h, "
+            "Deaths48hOrMore, EmergencyRoomDeaths, DeadOnArrival, FetalDeaths, NeonatalDeaths, MaternalDeaths, "
+            "NewbornDeaths, Discharges, ObstetricDischarges, NewbornDischarges, GrossDeathRate, NetDeathRate, "
+            "MaternalDeathRate, NewbornDeathRate) "
+            "SELECT ?1, ?3, Deaths, Under48, Deaths - Under48, ErDeaths, Doa, FetalDeaths, Neonatal, Maternal,"
+            " NewbornDeaths, Discharges, Obstetric, NewbornDischarges, %3, %4, %5, %6 FROM t, nd, er, fd")
+            .arg(
+                kDischarges, QLatin1String(kObstetricsServiceCode),
+                rate(QStringLiteral("Deaths"), QStringLiteral("Discharges"), QStringLiteral("100")),
+                rate(QStringLiteral("Deaths - Under48"), QStringLiteral("Discharges - Under48"), QStringLiteral("100")),
+                rate(QStringLiteral("Maternal"), QStringLiteral("Obstetric"), QStringLiteral("100")),
+                rate(QStringLiteral("NewbornDeaths"), QStringLiteral("NewbornDischarges"), QStringLiteral("100"))));
 }
 
 } // namespace embedded::patient

@@ -132,19 +132,20 @@ QList<EventTable> eventTables()
     return {
         // One hospital stay. Discharge date-time and condition are both null
         // while the patient is still in.
-        {"tbAdmission", "AdmissionID",
-         QStringLiteral(
-             "AdmissionID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID), "
-             "AdmissionDateTime TEXT NOT NULL, DischargeDateTime TEXT, ServiceCode TEXT NOT NULL, "
-             "PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')), "
-             "DischargeCondition TEXT CHECK (DischargeCondition IN ('R', 'T', 'H', 'A', 'U', 'D')), "
-             "IsTransferIn BIT NOT NULL DEFAULT 0, FinalDiagnosis TEXT, UnderlyingCause TEXT, "
-             "IsMaternalDeath BIT NOT NULL DEFAULT 0, "
-             "CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime), "
-             "CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))"),
+        {"tbAdmission",
+         "AdmissionID",
+         QStringLiteral("AdmissionID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID), "
+                        "AdmissionDateTime TEXT NOT NULL, DischargeDateTime TEXT, ServiceCode TEXT NOT NULL, "
+                        "PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')), "
+                        "DischargeCondition TEXT CHECK (DischargeCondition IN ('R', 'T', 'H', 'A', 'U', 'D')), "
+                        "IsTransferIn BIT NOT NULL DEFAULT 0, FinalDiagnosis TEXT, UnderlyingCause TEXT, "
+                        "IsMaternalDeath BIT NOT NULL DEFAULT 0, "
+                        "CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime), "
+                        "CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))"),
          {QStringLiteral("PatientID"), QStringLiteral("AdmissionDateTime"), QStringLiteral("DischargeDateTime"),
           QStringLiteral("FinalDiagnosis"), QStringLiteral("UnderlyingCause")},
-         {sex, birth,
+         {sex,
+          birth,
           // Whole days between the two dates: bounds how far back a period's
           // stays can start.
           {"StayDays", "INTEGER", daysBetween(admitted, discharged)},
@@ -162,19 +163,25 @@ QList<EventTable> eventTables()
           // when none was recorded.
           {"DeathCategory", "TEXT",
            categoryOf(QStringLiteral("COALESCE(NULLIF(trim({r}UnderlyingCause), ''), {r}FinalDiagnosis)"))}}},
-        {"tbOutpatientVisit", "OutpatientVisitID",
+        {"tbOutpatientVisit",
+         "OutpatientVisitID",
          QStringLiteral("OutpatientVisitID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient "
                         "(PatientID), VisitDate TEXT NOT NULL, IsNewPatient BIT NOT NULL, Diagnosis TEXT"),
          {QStringLiteral("PatientID"), QStringLiteral("VisitDate"), QStringLiteral("Diagnosis")},
-         {sex, birth, {"DiagnosisCategory", "TEXT", categoryOf(QStringLiteral("{r}Diagnosis"))},
+         {sex,
+          birth,
+          {"DiagnosisCategory", "TEXT", categoryOf(QStringLiteral("{r}Diagnosis"))},
           {"Age", "INTEGER", ageAt("VisitDate")}}},
-        {"tbEmergencyVisit", "EmergencyVisitID",
+        {"tbEmergencyVisit",
+         "EmergencyVisitID",
          QStringLiteral("EmergencyVisitID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient "
                         "(PatientID), VisitDateTime TEXT NOT NULL, Disposition TEXT NOT NULL "
                         "CHECK (Disposition IN ('HOME', 'ADMITTED', 'TRANSFERRED', 'HAMA', 'DIED', 'DOA')), "
                         "Diagnosis TEXT"),
          {QStringLiteral("PatientID"), QStringLiteral("VisitDateTime"), QStringLiteral("Diagnosis")},
-         {sex, birth, {"VisitDate", "TEXT", QStringLiteral("substr({r}VisitDateTime, 1, 10)")},
+         {sex,
+          birth,
+          {"VisitDate", "TEXT", QStringLiteral("substr({r}VisitDateTime, 1, 10)")},
           {"DiagnosisCategory", "TEXT", categoryOf(QStringLiteral("{r}Diagnosis"))},
           {"Age", "INTEGER", ageAt("VisitDateTime")}}},
     };
@@ -193,8 +200,9 @@ QString factValues(const EventTable &t, const QString &row)
 {
     QStringList values;
     for (const Fact &f : t.facts)
-        values.append(QString(f.expression).replace(QStringLiteral("{r}"), row).replace(QStringLiteral("{p}"),
-                                                                                         QStringLiteral("p.")));
+        values.append(QString(f.expression)
+                          .replace(QStringLiteral("{r}"), row)
+                          .replace(QStringLiteral("{p}"), QStringLiteral("p.")));
     return values.join(QStringLiteral(", "));
 }
 
@@ -262,17 +270,16 @@ QStringList patientFactTriggers()
         QStringList same;
         for (const Fact &f : t.facts)
             same.append(QStringLiteral("NEW.%1 IS (%2)")
-                            .arg(QLatin1String(f.column),
-                                 QString(f.expression)
-                                     .replace(QStringLiteral("{r}"), QStringLiteral("NEW."))
-                                     .replace(QStringLiteral("{p}"), QStringLiteral("p."))));
+                            .arg(QLatin1String(f.column), QString(f.expression)
+                                                              .replace(QStringLiteral("{r}"), QStringLiteral("NEW."))
+                                                              .replace(QStringLiteral("{p}"), QStringLiteral("p."))));
         const QString stale = QStringLiteral("WHEN NOT EXISTS (SELECT 1 FROM tbPatient p WHERE p.PatientID = "
                                              "NEW.PatientID AND %1)")
                                   .arg(same.join(QStringLiteral(" AND ")));
-        const QString update = QStringLiteral("UPDATE %1 SET (%2) = (SELECT %3 FROM tbPatient p WHERE p.PatientID = "
-                                              "NEW.PatientID) WHERE %4 = NEW.%4;")
-                                   .arg(table, factColumns(t), factValues(t, QStringLiteral("NEW.")),
-                                        QLatin1String(t.key));
+        const QString update =
+            QStringLiteral("UPDATE %1 SET (%2) = (SELECT %3 FROM tbPatient p WHERE p.PatientID = "
+                           "NEW.PatientID) WHERE %4 = NEW.%4;")
+                .arg(table, factColumns(t), factValues(t, QStringLiteral("NEW.")), QLatin1String(t.key));
         QStringList watched = t.sources;
         for (const Fact &f : t.facts)
             watched.append(QLatin1String(f.column));
@@ -335,35 +342,38 @@ void rebuild(const QSqlDatabase &db, const EventTable &t)
     }
     const QString columns = kept.join(QStringLiteral(", "));
     sql::exec(db, QStringLiteral("CREATE TABLE Patient_Data.%1Rebuilt (%2)").arg(table, tableDefinition(t)));
-    sql::exec(db, QStringLiteral("INSERT INTO Patient_Data.%1Rebuilt (%2) SELECT %2 FROM Patient_Data.%1")
-                      .arg(table, columns));
+    sql::exec(
+        db,
+        QStringLiteral("INSERT INTO Patient_Data.%1Rebuilt (%2) SELECT %2 FROM Patient_Data.%1").arg(table, columns));
     sql::exec(db, QStringLiteral("DROP TABLE Patient_Data.%1").arg(table));
     sql::exec(db, QStringLiteral("ALTER TABLE Patient_Data.%1Rebuilt RENAME TO %1").arg(table));
     // Qualified, as outside a trigger the table names its schema.
-    sql::exec(db, refreshFacts(t, QString())
-                      .replace(QStringLiteral("UPDATE %1 ").arg(table), QStringLiteral("UPDATE Patient_Data.%1 ").arg(table))
-                      .replace(QStringLiteral("FROM tbPatient p"), QStringLiteral("FROM Patient_Data.tbPatient p")));
+    sql::exec(
+        db, refreshFacts(t, QString())
+                .replace(QStringLiteral("UPDATE %1 ").arg(table), QStringLiteral("UPDATE Patient_Data.%1 ").arg(table))
+                .replace(QStringLiteral("FROM tbPatient p"), QStringLiteral("FROM Patient_Data.tbPatient p")));
 }
 
 // The ten leading causes share one shape.
-#define VELMORA_TOP_TEN(name)                                                                                       \
-    "CREATE TABLE IF NOT EXISTS Patient_Data." name " ("                                                             \
-    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, ICDCode TEXT NOT NULL, "              \
-    "Title TEXT NOT NULL, Male INTEGER NOT NULL, Female INTEGER NOT NULL, AgeUnder1 INTEGER NOT NULL, "             \
-    "Age1To4 INTEGER NOT NULL, Age5To9 INTEGER NOT NULL, Age10To14 INTEGER NOT NULL, Age15To19 INTEGER NOT NULL, "  \
-    "Age20To44 INTEGER NOT NULL, Age45To64 INTEGER NOT NULL, Age65AndOver INTEGER NOT NULL, "                       \
+#define VELMORA_TOP_TEN(name)                                                                                          \
+    "CREATE TABLE IF NOT EXISTS Patient_Data." name " ("                                                               \
+    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, ICDCode TEXT NOT NULL, "                 \
+    "Title TEXT NOT NULL, Male INTEGER NOT NULL, Female INTEGER NOT NULL, AgeUnder1 INTEGER NOT NULL, "                \
+    "Age1To4 INTEGER NOT NULL, Age5To9 INTEGER NOT NULL, Age10To14 INTEGER NOT NULL, Age15To19 INTEGER NOT NULL, "     \
+    "Age20To44 INTEGER NOT NULL, Age45To64 INTEGER NOT NULL, Age65AndOver INTEGER NOT NULL, "                          \
     "Total INTEGER NOT NULL, PRIMARY KEY (FromDate, ToDate, RowOrder))"
 
-#define VELMORA_TOP_OPERATIONS(name)                                                                                \
-    "CREATE TABLE IF NOT EXISTS Patient_Data." name " ("                                                             \
-    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, ProcedureCode TEXT NOT NULL, "        \
+#define VELMORA_TOP_OPERATIONS(name)                                                                                   \
+    "CREATE TABLE IF NOT EXISTS Patient_Data." name " ("                                                               \
+    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, ProcedureCode TEXT NOT NULL, "           \
     "Title TEXT NOT NULL, Operations INTEGER NOT NULL, PRIMARY KEY (FromDate, ToDate, RowOrder))"
 
 // Service rows of the discharges and ALOS sections: RowType SERVICE, then
 // TOTAL (all but newborns), then NEWBORN.
-#define VELMORA_BY_SERVICE_KEY                                                                                       \
-    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, "                                      \
-    "RowType TEXT NOT NULL CHECK (RowType IN ('SERVICE', 'TOTAL', 'NEWBORN')), ServiceCode TEXT, Service TEXT NOT NULL, "
+#define VELMORA_BY_SERVICE_KEY                                                                                         \
+    "FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, RowOrder INTEGER NOT NULL, "                                        \
+    "RowType TEXT NOT NULL CHECK (RowType IN ('SERVICE', 'TOTAL', 'NEWBORN')), ServiceCode TEXT, Service TEXT NOT "    \
+    "NULL, "
 
 const char *const kReportTables[] = {
     "CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHRptSectionI34 (" VELMORA_BY_SERVICE_KEY
@@ -566,7 +576,8 @@ void createTables(const QSqlDatabase &db)
     QSqlQuery procedures = sql::exec(db, QStringLiteral("SELECT COUNT(*) FROM BUILD_FILE.tbCoProcedure"));
     if (procedures.next() && procedures.value(0).toLongLong() == 0) {
         QSqlQuery insert = sql::prepare(
-            db, QStringLiteral("INSERT INTO BUILD_FILE.tbCoProcedure (ProcedureCode, Title, IsMajor) VALUES (?, ?, ?)"));
+            db,
+            QStringLiteral("INSERT INTO BUILD_FILE.tbCoProcedure (ProcedureCode, Title, IsMajor) VALUES (?, ?, ?)"));
         for (const ProcedureCode &p : kProcedures) {
             insert.bindValue(0, QString::fromUtf8(p.code));
             insert.bindValue(1, QString::fromUtf8(p.title));

@@ -40,9 +40,8 @@ UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arg
     if (takesOption && arguments.count() > 2) {
         const qint64 option = arguments.integer(2);
         if (option != 2)
-            throw BackendError(QStringLiteral("The upload option %1 is not supported; the only option is 2.")
-                                   .arg(option),
-                               50000);
+            throw BackendError(
+                QStringLiteral("The upload option %1 is not supported; the only option is 2.").arg(option), 50000);
     }
     QSqlQuery setup = sql::exec(m_db, QStringLiteral("SELECT PediaAge, NewbornCode, SurgeryCode "
                                                      "FROM Patient_Data.tbMedNewDOHReportSetup"));
@@ -73,8 +72,9 @@ void UploadPeriod::run(const QString &statement) const
         m_stayCutoff = m_from.addDays(-std::max<qint64>(days, 0));
     }
     const QVariantList values = {
-        sql::storedDate(m_from), sql::storedDate(m_to.addDays(1)), sql::storedDate(m_to),
-        m_pediaAge, m_newbornCode, m_surgeryCode,
+        sql::storedDate(m_from), sql::storedDate(m_to.addDays(1)),
+        sql::storedDate(m_to),   m_pediaAge,
+        m_newbornCode,           m_surgeryCode,
         m_from.daysTo(m_to) + 1, m_stayCutoff.isValid() ? sql::storedDate(m_stayCutoff) : QString(),
     };
     // Each "?N" becomes a plain "?" bound in order: the driver's own
