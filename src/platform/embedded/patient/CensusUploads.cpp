@@ -13,7 +13,6 @@ namespace {
 // stay is one day) and whether a death came under 48 hours.
 const QString kDischargeRows =
     QStringLiteral("SELECT a.PatientID, a.ServiceCode, a.PayerClass, a.DischargeCondition, a.IsMaternalDeath,"
-                   " substr(a.DischargeDateTime, 1, 10) AS DisDate,"
                    " a.LengthOfStay AS Los, a.Under48h AS Under48"
                    " FROM Patient_Data.tbAdmission a WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2");
 const QString kDischarges = QStringLiteral("d AS (") + kDischargeRows + QStringLiteral(")");

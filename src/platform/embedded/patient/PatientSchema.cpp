@@ -195,14 +195,19 @@ QString factColumns(const EventTable &t)
     return names.join(QStringLiteral(", "));
 }
 
-// The facts worked out for a row; row is "NEW." or "table.", the patient p.
+// A fact worked out for a row; row is "NEW." or "table.", the patient p.
+QString factValue(const Fact &f, const QString &row)
+{
+    return QString(f.expression)
+        .replace(QStringLiteral("{r}"), row)
+        .replace(QStringLiteral("{p}"), QStringLiteral("p."));
+}
+
 QString factValues(const EventTable &t, const QString &row)
 {
     QStringList values;
     for (const Fact &f : t.facts)
-        values.append(QString(f.expression)
-                          .replace(QStringLiteral("{r}"), row)
-                          .replace(QStringLiteral("{p}"), QStringLiteral("p.")));
+        values.append(factValue(f, row));
     return values.join(QStringLiteral(", "));
 }
 
@@ -217,12 +222,13 @@ QString tableDefinition(const EventTable &t)
     return columns;
 }
 
-// Writes a table's facts: for the rows of one patient, or every row.
-QString refreshFacts(const EventTable &t, const QString &where)
+// Writes a table's facts: for the rows of one patient, or every row. schema
+// is empty inside a trigger (its own schema) and "Patient_Data." outside.
+QString refreshFacts(const EventTable &t, const QString &schema, const QString &where)
 {
     const QString table = QLatin1String(t.name);
-    return QStringLiteral("UPDATE %1 SET (%2) = (SELECT %3 FROM tbPatient p WHERE p.PatientID = %1.PatientID)%4")
-        .arg(table, factColumns(t), factValues(t, table + QLatin1Char('.')), where);
+    return QStringLiteral("UPDATE %5%1 SET (%2) = (SELECT %3 FROM %5tbPatient p WHERE p.PatientID = %1.PatientID)%4")
+        .arg(table, factColumns(t), factValues(t, table + QLatin1Char('.')), where, schema);
 }
 
 // Indexes an earlier layout had and this one replaces.
@@ -259,8 +265,8 @@ const char *const kIndexes[] = {
 
 // A row's facts are worked out again after an insert or an update of what
 // they come from, and when its patient's sex or birth date is corrected. A
-// row whose facts are already right (the demo hospital writes them) costs no
-// second write; wrong ones a writer supplies are replaced.
+// row whose facts are already right costs no second write; wrong ones a
+// writer supplies are replaced.
 QStringList patientFactTriggers()
 {
     QStringList triggers;
@@ -269,10 +275,8 @@ QStringList patientFactTriggers()
         const QString table = QLatin1String(t.name);
         QStringList same;
         for (const Fact &f : t.facts)
-            same.append(QStringLiteral("NEW.%1 IS (%2)")
-                            .arg(QLatin1String(f.column), QString(f.expression)
-                                                              .replace(QStringLiteral("{r}"), QStringLiteral("NEW."))
-                                                              .replace(QStringLiteral("{p}"), QStringLiteral("p."))));
+            same.append(
+                QStringLiteral("NEW.%1 IS (%2)").arg(QLatin1String(f.column), factValue(f, QStringLiteral("NEW."))));
         const QString stale = QStringLiteral("WHEN NOT EXISTS (SELECT 1 FROM tbPatient p WHERE p.PatientID = "
                                              "NEW.PatientID AND %1)")
                                   .arg(same.join(QStringLiteral(" AND ")));
@@ -289,7 +293,8 @@ QStringList patientFactTriggers()
         triggers.append(QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.tr%1Facts AFTER UPDATE OF %2 ON %1 "
                                        "%3 BEGIN %4 END")
                             .arg(table, watched.join(QStringLiteral(", ")), stale, update));
-        followPatient += QLatin1Char(' ') + refreshFacts(t, QStringLiteral(" WHERE PatientID = NEW.PatientID;"));
+        followPatient +=
+            QLatin1Char(' ') + refreshFacts(t, QString(), QStringLiteral(" WHERE PatientID = NEW.PatientID;"));
     }
     triggers.append(QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.trPatientChanged AFTER UPDATE OF Sex, "
                                    "BirthDate ON tbPatient BEGIN%1 END")
@@ -347,11 +352,7 @@ void rebuild(const QSqlDatabase &db, const EventTable &t)
         QStringLiteral("INSERT INTO Patient_Data.%1Rebuilt (%2) SELECT %2 FROM Patient_Data.%1").arg(table, columns));
     sql::exec(db, QStringLiteral("DROP TABLE Patient_Data.%1").arg(table));
     sql::exec(db, QStringLiteral("ALTER TABLE Patient_Data.%1Rebuilt RENAME TO %1").arg(table));
-    // Qualified, as outside a trigger the table names its schema.
-    sql::exec(
-        db, refreshFacts(t, QString())
-                .replace(QStringLiteral("UPDATE %1 ").arg(table), QStringLiteral("UPDATE Patient_Data.%1 ").arg(table))
-                .replace(QStringLiteral("FROM tbPatient p"), QStringLiteral("FROM Patient_Data.tbPatient p")));
+    sql::exec(db, refreshFacts(t, QStringLiteral("Patient_Data."), QString()));
 }
 
 // The ten leading causes share one shape.
@@ -589,8 +590,12 @@ void createTables(const QSqlDatabase &db)
 
 void upgradeTables(const QSqlDatabase &db)
 {
-    const QList<EventTable> tables = eventTables();
-    if (std::none_of(tables.begin(), tables.end(), [&](const EventTable &t) { return isOlderLayout(db, t); }))
+    QList<EventTable> older;
+    for (const EventTable &t : eventTables()) {
+        if (isOlderLayout(db, t))
+            older.append(t);
+    }
+    if (older.isEmpty())
         return;
     // Remaking a table its deliveries and operations refer to needs the
     // references unchecked until the rows are back; they are checked before
@@ -601,10 +606,8 @@ void upgradeTables(const QSqlDatabase &db)
         // A trigger naming a table being remade would stop the renaming;
         // createTables makes them again.
         sql::exec(db, QStringLiteral("DROP TRIGGER IF EXISTS Patient_Data.trPatientChanged"));
-        for (const EventTable &t : tables) {
-            if (isOlderLayout(db, t))
-                rebuild(db, t);
-        }
+        for (const EventTable &t : older)
+            rebuild(db, t);
         QSqlQuery broken = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.foreign_key_check"));
         if (broken.next())
             throw adodb::BackendError(QStringLiteral("The patient data could not be brought to this version's "
