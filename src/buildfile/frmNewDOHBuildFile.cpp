@@ -176,6 +176,9 @@ void frmNewDOHBuildFile::ConnectCommands()
     };
     connect(cmdGenerate, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdGenerate_Click));
     connect(PicGenerate, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdGenerate_Click));
+    connect(cmdPrint, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdPrint_Click));
+    connect(cmdEditHospitalInfo, &QPushButton::clicked, this,
+            guarded(&frmNewDOHBuildFile::cmdEditHospitalInfo_Click));
     connect(cmdSetup, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdSetup_Click));
     connect(cmdCancel, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdCancel_Click));
     connect(PicCancel, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdCancel_Click));

@@ -64,8 +64,15 @@ public:
     void cboYear_Click();
     void cboMonth_Click();
 
+    // Report preview: opens the report of the row at the 1-based index for
+    // the chosen period and shows it in the viewer window, modally.
+    void PreviewReport(qint16 index);
+
     // Commands.
     void cmdGenerate_Click();
+    // Previews the highlighted row; with none highlighted, says so.
+    void cmdPrint_Click();
+    void cmdEditHospitalInfo_Click();
     void cmdSetup_Click();
     void cmdCancel_Click();
 

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// Which report file shows a report item, which values its parameter fields
+// take, and whether it carries the hospital header subreport. The one table
+// that the build-file window's Print and the report parameters dialog read.
+namespace catalogue {
+
+// The values a report's parameter fields take, in order.
+enum class ReportValues {
+    Year,             // the year text
+    Dates,            // first date, last date
+    HospitalAndDates, // hospital name, address 1, address 2, first date, last date
+};
+
+struct ReportFile
+{
+    QString title; // the report item, compared exactly
+    QString file;  // in the program's folder
+    ReportValues values;
+    bool header; // opens "OrvantReportHeader.rpt" with the hospital's name and address
+};
+
+inline const QString kReportHeaderName = QStringLiteral("OrvantReportHeader.rpt");
+
+// The eighteen report items of the build-file window, top to bottom.
+const QList<ReportFile> &ReportFiles();
+
+// The first entry whose title is exactly this text, or nullptr.
+const ReportFile *FindReportFile(const QString &title);
+
+} // namespace catalogue
