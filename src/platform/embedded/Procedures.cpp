@@ -89,6 +89,7 @@ const ProcedureRegistry &ProcedureRegistry::standard()
         registerCoreProcedures(r);
         registerUserProcedures(r);
         registerUploadProcedures(r);
+        registerReportProcedures(r);
         return r;
     }();
     return registry;

@@ -77,5 +77,6 @@ private:
 void registerCoreProcedures(ProcedureRegistry &registry);
 void registerUserProcedures(ProcedureRegistry &registry);
 void registerUploadProcedures(ProcedureRegistry &registry);
+void registerReportProcedures(ProcedureRegistry &registry);
 
 } // namespace embedded

@@ -20,12 +20,18 @@ namespace reportengine {
 class EmbeddedQueryBackend : public adodb::Backend
 {
 public:
-    explicit EmbeddedQueryBackend(const QString &folder) : m_backend(folder) {}
+    explicit EmbeddedQueryBackend(const QString &folder)
+        : m_backend(folder)
+    {}
 
     void setValues(QVariantList values) { m_values = std::move(values); }
+    // The next statement is a procedure call for the store's statement reader.
+    void setProcedureCall() { m_procedureCall = true; }
 
     adodb::ResultSet run(const QString &text) override
     {
+        if (std::exchange(m_procedureCall, false))
+            return m_backend.run(text);
         const QVariantList values = std::exchange(m_values, {});
         adodb::ResultSet result;
         embedded::Store &store = m_backend.store();
@@ -43,6 +49,7 @@ public:
 private:
     embedded::EmbeddedBackend m_backend;
     QVariantList m_values;
+    bool m_procedureCall = false;
 };
 
 namespace {
@@ -79,7 +86,8 @@ std::pair<QString, QString> sqlServerParameter(const QVariant &value)
 
 } // namespace
 
-DataConnection::DataConnection(const LogOnInfo &logOn) : m_logOn(logOn)
+DataConnection::DataConnection(const LogOnInfo &logOn)
+    : m_logOn(logOn)
 {
     const QString server = logOn.server.trimmed();
     m_embedded = !server.isEmpty() && QDir::isAbsolutePath(server) && embedded::Store::exists(server);
@@ -136,7 +144,8 @@ adodb::ResultSet DataConnection::select(const PreparedQuery &query)
     if (m_embedded) {
         QVariantList values;
         for (const QVariant &v : query.values)
-            values << (v.typeId() == QMetaType::QDate ? QVariant(v.toDate().toString(QStringLiteral("yyyy-MM-dd"))) : v);
+            values << (v.typeId() == QMetaType::QDate ? QVariant(v.toDate().toString(QStringLiteral("yyyy-MM-dd")))
+                                                      : v);
         m_embeddedBackend->setValues(values);
         return m_connection->run(query.text);
     }
@@ -148,9 +157,40 @@ adodb::ResultSet DataConnection::select(const PreparedQuery &query)
         declarations << QStringLiteral("@P%1 %2").arg(i + 1).arg(type);
         assignments << QStringLiteral("@P%1 = %2").arg(i + 1).arg(literal);
     }
-    return m_connection->run(QStringLiteral("EXEC sp_executesql N") + adodb::SqlText(query.text) + QStringLiteral(", N")
-                             + adodb::SqlText(declarations.join(QStringLiteral(", "))) + QStringLiteral(", ")
-                             + assignments.join(QStringLiteral(", ")));
+    return m_connection->run(QStringLiteral("EXEC sp_executesql N") + adodb::SqlText(query.text) +
+                             QStringLiteral(", N") + adodb::SqlText(declarations.join(QStringLiteral(", "))) +
+                             QStringLiteral(", ") + assignments.join(QStringLiteral(", ")));
+}
+
+adodb::ResultSet DataConnection::callProcedure(const QString &location, const QVariantList &arguments)
+{
+    if (!m_embedded) {
+        QStringList placeholders;
+        for (int i = 0; i < arguments.size(); ++i)
+            placeholders << placeholder(i);
+        return select(
+            {QStringLiteral("EXEC ") + tableName(location) + QLatin1Char(' ') + placeholders.join(QStringLiteral(", ")),
+             arguments});
+    }
+    const QStringList parts = locationParts(location);
+    QString text = (parts.size() >= 2 ? parts.first() + QStringLiteral("..") : QString()) + parts.last();
+    QStringList literals;
+    for (const QVariant &v : arguments) {
+        if (v.isNull())
+            throw com::ComError(errors::QueryInvalid,
+                                QStringLiteral("The procedure '%1' cannot be given an empty value.").arg(location),
+                                kEngineSource);
+        if (v.typeId() == QMetaType::Double)
+            literals << QString::number(v.toDouble(), 'g', 17);
+        else if (v.typeId() == QMetaType::QDate)
+            literals << adodb::SqlText(v.toDate().toString(QStringLiteral("MM/dd/yyyy")));
+        else
+            literals << adodb::SqlText(v.toString());
+    }
+    if (!literals.isEmpty())
+        text += QLatin1Char(' ') + literals.join(QLatin1Char(','));
+    m_embeddedBackend->setProcedureCall();
+    return m_connection->run(text);
 }
 
 } // namespace reportengine

@@ -41,6 +41,11 @@ public:
     QString placeholder(int index) const;
 
     adodb::ResultSet select(const PreparedQuery &query);
+    // Runs the stored procedure at location with these arguments and reads
+    // its first result. The embedded store takes the call as the program's
+    // own statements are sent (arguments as quoted literals); SQL Server
+    // runs it inside sp_executesql with typed parameters.
+    adodb::ResultSet callProcedure(const QString &location, const QVariantList &arguments);
 
 private:
     LogOnInfo m_logOn;

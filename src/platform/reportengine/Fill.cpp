@@ -37,8 +37,8 @@ QString formatNumber(double value, const QString &format)
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
     const double shown = percent ? value * 100 : value;
     QString text = locale.toString(shown, 'f', decimals);
-    if (text.startsWith(QLatin1Char('-')) && text.count(QLatin1Char('0')) + text.count(QLatin1Char(','))
-                                                     + text.count(QLatin1Char('.')) == text.size() - 1)
+    if (text.startsWith(QLatin1Char('-')) &&
+        text.count(QLatin1Char('0')) + text.count(QLatin1Char(',')) + text.count(QLatin1Char('.')) == text.size() - 1)
         text.remove(0, 1); // no "-0.00"
     return percent ? text + QLatin1Char('%') : text;
 }
@@ -80,6 +80,16 @@ std::pair<QString, std::optional<double>> showValue(const com::Variant &value, c
     return {QString(), std::nullopt};
 }
 
+// A reporting period in words: "January 1, 2025 to March 31, 2025", or
+// "Year 2025" for the whole of one year.
+QString periodText(const QDate &from, const QDate &to)
+{
+    if (from.isValid() && from == QDate(from.year(), 1, 1) && to == QDate(from.year(), 12, 31))
+        return QStringLiteral("Year ") + QString::number(from.year());
+    return formatDate(from, QStringLiteral("MMMM d, yyyy")) + QStringLiteral(" to ") +
+           formatDate(to, QStringLiteral("MMMM d, yyyy"));
+}
+
 std::optional<double> numericOf(const com::Variant &value)
 {
     using T = com::Variant::Type;
@@ -119,9 +129,12 @@ class Filler
 public:
     Filler(Report &report, Document &document, QHash<const Report *, std::shared_ptr<Filler>> &subFills,
            const QDateTime &printTime)
-        : m_report(report), m_def(report.definition()), m_doc(document), m_subFills(subFills), m_printTime(printTime)
-    {
-    }
+        : m_report(report)
+        , m_def(report.definition())
+        , m_doc(document)
+        , m_subFills(subFills)
+        , m_printTime(printTime)
+    {}
 
     // The main report: every band in fill order into the document.
     void fillMain()
@@ -167,6 +180,53 @@ public:
     }
 
 private:
+    // A query cut into plain text, table names and parameter placeholders.
+    struct Piece
+    {
+        enum { Text, Table, Parameter } kind;
+        QString text;
+    };
+
+    // The procedure a query calls, or nullptr for a plain query. A call is
+    // "EXEC {alias}" followed by parameters separated by commas, nothing else.
+    const DatabaseTable *procedureOf(const QueryDef &q, const QList<Piece> &pieces)
+    {
+        const DatabaseTable *procedure = nullptr;
+        for (const Piece &p : pieces)
+            if (p.kind == Piece::Table && table(p.text)->isProcedure())
+                procedure = table(p.text);
+        if (!procedure)
+            return nullptr;
+        const auto badCall = [&] {
+            queryError(m_def, q,
+                       QStringLiteral("must call its procedure as EXEC {%1} {?Parameter}, ...").arg(procedure->Name()));
+        };
+        qsizetype index = 0;
+        if (pieces.value(0).kind == Piece::Text) {
+            if (pieces[0].text.trimmed().compare(QLatin1String("EXEC"), Qt::CaseInsensitive) != 0)
+                badCall();
+            index = 1;
+        }
+        if (index >= pieces.size() || pieces[index].kind != Piece::Table || table(pieces[index].text) != procedure)
+            badCall();
+        enum { Start, AfterArgument, NeedArgument } state = Start;
+        for (++index; index < pieces.size(); ++index) {
+            const Piece &p = pieces[index];
+            const QString text = p.text.trimmed();
+            if (p.kind == Piece::Parameter && state != AfterArgument)
+                state = AfterArgument;
+            else if (p.kind == Piece::Text && text.isEmpty())
+                continue;
+            else if (p.kind == Piece::Text && text == u"," && state == AfterArgument)
+                state = NeedArgument;
+            else
+                badCall();
+        }
+        if (state == NeedArgument)
+            badCall();
+        return procedure;
+    }
+
     // Runs (once) the data query and works out where groups start and end.
     void prepareData()
     {
@@ -251,6 +311,24 @@ private:
         return nullptr;
     }
 
+    // The value a query binds for a parameter field, typed as the field is.
+    QVariant boundValue(const QueryDef &q, const QString &name)
+    {
+        ParameterFieldDefinition *field = parameter(name);
+        if (!field)
+            queryError(m_def, q, QStringLiteral("names the parameter '%1', which the report does not have.").arg(name));
+        const com::Variant v = field->effectiveValue();
+        switch (field->ValueType()) {
+        case ParameterType::Text:
+            return v.toString();
+        case ParameterType::Number:
+            return v.toDouble();
+        case ParameterType::Date:
+            return v.toDateTime().date();
+        }
+        return {};
+    }
+
     // Binds a query: "{alias}" becomes the table's current location in the
     // data connection's dialect, "{?Name}" a placeholder with the parameter's
     // value bound to it. Quoted texts and names are left alone.
@@ -262,14 +340,10 @@ private:
             return found.value();
         const QueryDef *q = m_def.findQuery(queryName);
         if (!q)
-            throw com::ComError(errors::QueryInvalid,
-                                QStringLiteral("The report '%1' has no query named '%2'.").arg(m_def.filePath, queryName),
-                                kEngineSource);
-        struct Piece
-        {
-            enum { Text, Table, Parameter } kind;
-            QString text;
-        };
+            throw com::ComError(
+                errors::QueryInvalid,
+                QStringLiteral("The report '%1' has no query named '%2'.").arg(m_def.filePath, queryName),
+                kEngineSource);
         QList<Piece> pieces;
         const QString &sql = q->sql;
         QString plain;
@@ -319,7 +393,8 @@ private:
                 continue;
             DatabaseTable *t = table(p.text);
             if (!t)
-                queryError(m_def, *q, QStringLiteral("names the table '%1', which the report does not have.").arg(p.text));
+                queryError(m_def, *q,
+                           QStringLiteral("names the table '%1', which the report does not have.").arg(p.text));
             if (!t->hasLogOn())
                 throw com::ComError(errors::LogOnMissing,
                                     QStringLiteral("The table '%1' of report '%2' has no logon information.")
@@ -334,6 +409,14 @@ private:
             queryError(m_def, *q, QStringLiteral("names no table of the report."));
 
         auto connection = m_report.connectionFor(*logOn);
+        if (const DatabaseTable *procedure = procedureOf(*q, pieces)) {
+            QVariantList arguments;
+            for (const Piece &p : pieces)
+                if (p.kind == Piece::Parameter)
+                    arguments.append(boundValue(*q, p.text));
+            m_report.root()->countQueryRun();
+            return m_results.insert(key, connection->callProcedure(procedure->Location(), arguments)).value();
+        }
         PreparedQuery prepared;
         for (const Piece &p : pieces) {
             switch (p.kind) {
@@ -343,28 +426,10 @@ private:
             case Piece::Table:
                 prepared.text += connection->tableName(table(p.text)->Location());
                 break;
-            case Piece::Parameter: {
-                ParameterFieldDefinition *field = parameter(p.text);
-                if (!field)
-                    queryError(m_def, *q,
-                               QStringLiteral("names the parameter '%1', which the report does not have.").arg(p.text));
-                const com::Variant v = field->effectiveValue();
-                QVariant bound;
-                switch (field->ValueType()) {
-                case ParameterType::Text:
-                    bound = v.toString();
-                    break;
-                case ParameterType::Number:
-                    bound = v.toDouble();
-                    break;
-                case ParameterType::Date:
-                    bound = v.toDateTime().date();
-                    break;
-                }
+            case Piece::Parameter:
                 prepared.text += connection->placeholder(int(prepared.values.size()));
-                prepared.values.append(bound);
+                prepared.values.append(boundValue(*q, p.text));
                 break;
-            }
             }
         }
         m_report.root()->countQueryRun();
@@ -469,6 +534,16 @@ private:
         return out;
     }
 
+    // Whether an element prints in this fill: some print only when a query
+    // gives rows ("no cases in the period" when it gives none).
+    bool printsNow(const ElementDef &e)
+    {
+        if (e.printWhen == PrintWhen::Always)
+            return true;
+        const bool rows = e.whenQuery.isEmpty() ? m_hasData && m_rowCount > 0 : !result(e.whenQuery).rows.isEmpty();
+        return rows == (e.printWhen == PrintWhen::Rows);
+    }
+
     Band makeBand(const SectionDef &section, int row)
     {
         Band band;
@@ -477,6 +552,8 @@ private:
         band.height = section.height;
         band.items.reserve(section.elements.size());
         for (const ElementDef &e : section.elements) {
+            if (!printsNow(e))
+                continue;
             BandItem item;
             item.item.rect = e.rect;
             item.item.align = e.align;
@@ -508,6 +585,8 @@ private:
                         v = rs.rows.first()[c];
                 }
                 std::tie(item.item.text, item.number) = showValue(v, e);
+                if (v.isNull())
+                    item.item.text = e.nullText;
                 break;
             }
             case ElementKind::Parameter: {
@@ -544,12 +623,17 @@ private:
                 if (shown) {
                     item.item.text = formatNumber(value, e.numberFormat);
                     item.number = value;
+                } else {
+                    item.item.text = e.nullText;
                 }
                 break;
             }
             case ElementKind::Special:
                 if (e.special == SpecialKind::PrintDate) {
                     item.item.text = formatDate(m_printTime.date(), e.dateFormat);
+                } else if (e.special == SpecialKind::Period) {
+                    item.item.text = periodText(parameter(e.fromParameter)->effectiveValue().toDateTime().date(),
+                                                parameter(e.toParameter)->effectiveValue().toDateTime().date());
                 } else {
                     item.pageDependent = true;
                     item.special = e.special;

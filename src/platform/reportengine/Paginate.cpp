@@ -160,6 +160,7 @@ private:
                 text = QString::number(total);
                 break;
             case SpecialKind::PrintDate:
+            case SpecialKind::Period:
                 break;
             }
         }

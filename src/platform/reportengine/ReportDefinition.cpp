@@ -17,6 +17,14 @@ const QueryDef *ReportDef::findQuery(const QString &queryName) const
     return nullptr;
 }
 
+const ParameterDef *ReportDef::findParameter(const QString &parameterName) const
+{
+    for (const ParameterDef &p : parameters)
+        if (p.name.compare(parameterName, Qt::CaseInsensitive) == 0)
+            return &p;
+    return nullptr;
+}
+
 QList<const SectionDef *> ReportDef::sectionsOf(SectionKind kind, int group) const
 {
     QList<const SectionDef *> found;
@@ -33,7 +41,10 @@ namespace {
 class Parser
 {
 public:
-    Parser(QXmlStreamReader &reader, QString path) : m_xml(reader), m_path(std::move(path)) {}
+    Parser(QXmlStreamReader &reader, QString path)
+        : m_xml(reader)
+        , m_path(std::move(path))
+    {}
 
     [[noreturn]] void fail(const QString &message) const
     {
@@ -101,7 +112,7 @@ private:
         fail(QStringLiteral("the attribute '%1' must be true or false, not '%2'").arg(QLatin1String(name), attr(name)));
     }
 
-    template<typename T>
+    template <typename T>
     T choice(const char *name, std::initializer_list<std::pair<const char16_t *, T>> options, T fallback) const
     {
         if (!has(name))
@@ -168,7 +179,9 @@ private:
                 while (m_xml.readNextStartElement()) {
                     if (m_xml.name() != u"table")
                         unknownElement();
-                    def->tables.append(TableDef{required("alias"), required("location")});
+                    TableDef table{required("alias"), required("location")};
+                    table.procedure = choice<bool>("kind", {{u"table", false}, {u"procedure", true}}, false);
+                    def->tables.append(table);
                     m_xml.skipCurrentElement();
                 }
             } else if (n == u"queries") {
@@ -288,6 +301,11 @@ private:
         e.numberFormat = attr("format");
         e.dateFormat = attr("date-format");
         e.penWidth = number("pen", 0.5);
+        e.nullText = attr("null-text");
+        e.printWhen = choice<PrintWhen>(
+            "when", {{u"always", PrintWhen::Always}, {u"rows", PrintWhen::Rows}, {u"no-rows", PrintWhen::NoRows}},
+            PrintWhen::Always);
+        e.whenQuery = attr("when-query");
         const auto n = m_xml.name();
         if (n == u"line") {
             e.kind = ElementKind::Line;
@@ -343,10 +361,15 @@ private:
                                             {{u"page-n-of-m", SpecialKind::PageNOfM},
                                              {u"page-number", SpecialKind::PageNumber},
                                              {u"total-pages", SpecialKind::TotalPages},
-                                             {u"print-date", SpecialKind::PrintDate}},
+                                             {u"print-date", SpecialKind::PrintDate},
+                                             {u"period", SpecialKind::Period}},
                                             SpecialKind::PageNOfM);
             if (!has("kind"))
                 required("kind");
+            if (e.special == SpecialKind::Period) {
+                e.fromParameter = required("from");
+                e.toParameter = required("to");
+            }
         } else if (n == u"box") {
             e.kind = ElementKind::Box;
         } else if (n == u"subreport") {
@@ -375,14 +398,28 @@ private:
                                  .arg(e.name)
                                  .arg(e.line));
                 }
-                if (e.kind == ElementKind::Parameter) {
-                    bool found = false;
-                    for (const auto &p : def.parameters)
-                        found = found || p.name.compare(e.name, Qt::CaseInsensitive) == 0;
-                    if (!found)
+                if (!e.whenQuery.isEmpty() && !def.findQuery(e.whenQuery))
+                    fail(QStringLiteral("the element at line %1 looks at the unknown query '%2'")
+                             .arg(e.line)
+                             .arg(e.whenQuery));
+                if (e.printWhen != PrintWhen::Always && e.whenQuery.isEmpty() && def.dataQuery.isEmpty())
+                    fail(QStringLiteral("the element at line %1 prints by rows but the report has no data query")
+                             .arg(e.line));
+                QStringList shown;
+                if (e.kind == ElementKind::Parameter)
+                    shown << e.name;
+                if (e.kind == ElementKind::Special && e.special == SpecialKind::Period)
+                    shown << e.fromParameter << e.toParameter;
+                for (const QString &name : shown) {
+                    const ParameterDef *p = def.findParameter(name);
+                    if (!p)
                         fail(QStringLiteral("the parameter field '%1' shown at line %2 is not defined")
-                                 .arg(e.name)
+                                 .arg(name)
                                  .arg(e.line));
+                    if (e.kind == ElementKind::Special && p->type != ParameterType::Date)
+                        fail(QStringLiteral("the period at line %1 needs date parameters; '%2' is not one")
+                                 .arg(e.line)
+                                 .arg(name));
                 }
             }
     }

@@ -19,7 +19,9 @@ enum class SectionKind { ReportHeader, PageHeader, GroupHeader, Detail, GroupFoo
 enum class ElementKind { Text, Field, Parameter, SummaryProperty, Formula, Special, Line, Box, Subreport };
 enum class FormulaKind { Sum, Count, Ratio };
 enum class FormulaScope { Group, Report };
-enum class SpecialKind { PageNOfM, PageNumber, TotalPages, PrintDate };
+enum class SpecialKind { PageNOfM, PageNumber, TotalPages, PrintDate, Period };
+// When an element prints: always, or only when a query gives rows / none.
+enum class PrintWhen { Always, Rows, NoRows };
 enum class ParameterType { Text, Number, Date };
 enum class Align { Left, Center, Right };
 
@@ -35,25 +37,29 @@ struct FontDef
 struct ElementDef
 {
     ElementKind kind = ElementKind::Text;
-    QRectF rect;          // within its section
-    QString text;         // Text: the text, where "{?Name}" shows a parameter's value
-    QString name;         // field column, parameter, summary property or subreport name
-    QString query;        // Field: the query it reads (empty: the report's data query)
+    QRectF rect;   // within its section
+    QString text;  // Text: the text, where "{?Name}" shows a parameter's value
+    QString name;  // field column, parameter, summary property or subreport name
+    QString query; // Field: the query it reads (empty: the report's data query)
     FormulaKind formula = FormulaKind::Sum;
-    QString divisor;      // Ratio: the column summed below the line
-    double scale = 1;     // Ratio: multiplier (100 gives a percentage)
+    QString divisor;  // Ratio: the column summed below the line
+    double scale = 1; // Ratio: multiplier (100 gives a percentage)
     FormulaScope scope = FormulaScope::Report;
-    int groupLevel = 0;   // Group scope: 1-based group; 0 = the section's own group
+    int groupLevel = 0; // Group scope: 1-based group; 0 = the section's own group
     SpecialKind special = SpecialKind::PageNOfM;
     QString numberFormat; // "#,##0", "0.00", "0.0%"
     QString dateFormat;   // Qt date pattern, e.g. "MM/dd/yyyy"
     FontDef font;
     Align align = Align::Left;
     bool canGrow = false;
-    int column = 0;       // > 0: the grid column (1-based) this element fills in exports
-    int span = 1;         // grid columns it covers
+    int column = 0; // > 0: the grid column (1-based) this element fills in exports
+    int span = 1;   // grid columns it covers
     double penWidth = 0.5;
-    int line = 0;         // where it stands in the file
+    QString nullText; // Field, Formula: shown for a Null value (a rate without a base)
+    PrintWhen printWhen = PrintWhen::Always;
+    QString whenQuery;                  // the query printWhen looks at (empty: the data query)
+    QString fromParameter, toParameter; // Special Period: the two date parameters
+    int line = 0;                       // where it stands in the file
 };
 
 struct SectionDef
@@ -82,7 +88,10 @@ struct ParameterDef
 struct TableDef
 {
     QString alias;
-    QString location; // database.owner.table
+    QString location; // database.owner.table (or .procedure)
+    // A stored procedure whose result is read as a table: its query is
+    // "EXEC {alias} {?P}, ..." with parameters as the only arguments.
+    bool procedure = false;
 };
 
 struct QueryDef
@@ -100,7 +109,7 @@ struct ReportDef
     QSizeF pageSize = QSizeF(612, 792); // portrait width x height
     bool landscape = false;
     QMarginsF margins = QMarginsF(36, 36, 36, 36);
-    FontDef font;     // the default font of elements
+    FontDef font; // the default font of elements
     QList<ParameterDef> parameters;
     QList<TableDef> tables;
     QList<QueryDef> queries;
@@ -111,6 +120,7 @@ struct ReportDef
 
     QSizeF paperSize() const { return landscape ? pageSize.transposed() : pageSize; }
     const QueryDef *findQuery(const QString &name) const;
+    const ParameterDef *findParameter(const QString &name) const;
     QList<const SectionDef *> sectionsOf(SectionKind kind, int group = 0) const;
 };
 
