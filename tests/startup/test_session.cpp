@@ -2,6 +2,7 @@
 #include "session/UserAccounts.h"
 #include "session/clsCurrentUser.h"
 
+#include "adodb/OdbcBackend.h"
 #include "com/CreateObject.h"
 #include "embedded/Store.h"
 #include "support/ScriptedMessageBox.h"
@@ -9,6 +10,8 @@
 #include "support/TempStore.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <QComboBox>
 #include <QFile>
@@ -243,6 +246,61 @@ TEST_F(Session, ASqlServerChoiceThatCannotConnectIsRefusedAndForgetsThePassword)
     EXPECT_EQ(box->prompts(), QStringList{QStringLiteral("Type the name of the SQL Server.")});
     EXPECT_FALSE(user.Connected().toBool());
     EXPECT_FALSE(settingsText().contains(QStringLiteral("secret")));
+}
+
+TEST_F(Session, ASqlServerSignInOpensTheSharedConnectionAndRemembersServerAndLoginButNotThePassword)
+{
+    QTemporaryDir odbcDir;
+    std::optional<adodb::SqlServerLogon> asked;
+    user.setSqlServerOpener([&](const adodb::SqlServerLogon &logon) {
+        asked = logon;
+        // A real ODBC connection (SQLite's driver) in place of the server.
+        adodb::OdbcConnectSettings sqlite;
+        sqlite.connectionString =
+            QStringLiteral("DRIVER={SQLite3};Database=%1;").arg(odbcDir.filePath(QStringLiteral("s.db")));
+        return std::make_unique<adodb::OdbcBackend>(sqlite);
+    });
+    user.sqlconnection()->setConnectionTimeout(240);
+    signIn([&](session::SignInDialog &dialog) {
+        dialog.setDatabaseKind(session::SignInDialog::SqlServer);
+        dialog.txtServer->setText(QStringLiteral(" db01\\ORVANT "));
+        typeAndClick(dialog, QStringLiteral("records"), QStringLiteral("p;w}=1"));
+    });
+    ASSERT_TRUE(asked.has_value());
+    EXPECT_EQ(asked->server, QStringLiteral("db01\\ORVANT"));
+    EXPECT_EQ(asked->user, QStringLiteral("records"));
+    EXPECT_EQ(asked->password, QStringLiteral("p;w}=1"));
+    EXPECT_EQ(asked->loginTimeout, 240);
+    EXPECT_TRUE(user.Connected().toBool());
+    EXPECT_EQ(user.ServerName(), QStringLiteral("db01\\ORVANT"));
+    EXPECT_EQ(user.ServerPassword(), QStringLiteral("p;w}=1"));
+    user.sqlconnection()->Execute(QStringLiteral("CREATE TABLE tbReached (x int)"));
+    EXPECT_TRUE(settingsText().contains(QStringLiteral("SqlServer")));
+    EXPECT_FALSE(settingsText().contains(QStringLiteral("p;w")));
+
+    // The next sign-in offers the same server and login, and no password.
+    QStringList shown;
+    signIn([&](session::SignInDialog &dialog) {
+        shown << (dialog.databaseKind() == session::SignInDialog::SqlServer ? QStringLiteral("SQL Server") : QString())
+              << dialog.txtServer->text() << dialog.txtUserName->text() << dialog.txtPassword->text();
+    });
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("SQL Server"), QStringLiteral("db01\\ORVANT"),
+                                  QStringLiteral("records"), QString()}));
+}
+
+TEST_F(Session, ASqlServerThatCannotBeReachedIsRefusedWithFreeTdsMessage)
+{
+    signIn([&](session::SignInDialog &dialog) {
+        dialog.setDatabaseKind(session::SignInDialog::SqlServer);
+        dialog.txtServer->setText(QStringLiteral("127.0.0.1,1")); // nothing listens there
+        typeAndClick(dialog, QStringLiteral("records"), QStringLiteral("secret"));
+        EXPECT_TRUE(dialog.txtPassword->text().isEmpty());
+    });
+    EXPECT_EQ(box->prompts(),
+              QStringList{QStringLiteral("Unable to connect: Adaptive Server is unavailable or does not exist")});
+    EXPECT_EQ(pauses, QList<std::chrono::milliseconds>{1000ms});
+    EXPECT_FALSE(user.Connected().toBool());
+    EXPECT_FALSE(settingsText().contains(QStringLiteral("127.0.0.1")));
 }
 
 TEST_F(Session, IsRegisteredUnderItsProgID)

@@ -1,22 +1,57 @@
 #include "OdbcBackend.h"
 
+#include "OdbcResults.h"
+
 #include <QAtomicInt>
+#include <QRegularExpression>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace adodb {
 
 namespace {
+
 QAtomicInt s_counter;
 
-QString odbcBraces(const QString &value)
+// Opens the Qt connection of `name`, runs the session statements and clears the
+// connection string, which holds the password, from Qt's copy of the settings.
+void openConnection(const QString &name, const OdbcConnectSettings &settings)
 {
-    // ODBC connection-string values in braces, a closing brace doubled.
-    QString v = value;
-    v.replace(QLatin1Char('}'), QStringLiteral("}}"));
-    return QLatin1Char('{') + v + QLatin1Char('}');
+    QSqlDatabase db = QSqlDatabase::addDatabase(kOdbcDriver, name);
+    db.setDatabaseName(settings.connectionString);
+    db.setConnectOptions(OdbcConnectOptions(settings.loginTimeout));
+    const bool opened = db.open();
+    db.setDatabaseName(QString());
+    if (!opened) {
+        const QSqlError error = db.lastError();
+        throw BackendError(odbc::databaseMessage(error),
+                           error.nativeErrorCode().section(QLatin1Char(';'), 0, 0).toLong());
+    }
+    for (const QString &statement : settings.sessionStatements) {
+        QSqlQuery q(db);
+        if (!q.exec(statement))
+            odbc::fail(q);
+    }
+}
+
+} // namespace
+
+namespace odbc {
+
+QString databaseMessage(const QSqlError &error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+    if (text.trimmed().isEmpty())
+        return QStringLiteral("The database gave no reason for the failure.");
+    // Qt joins the diagnostics with blanks, each led by the same first tag.
+    static const QRegularExpression tags(QStringLiteral("^(\\[[^\\[\\]]*\\])(?:\\[[^\\[\\]]*\\])*"));
+    const QRegularExpressionMatch leading = tags.match(text);
+    if (!leading.hasMatch())
+        return text.trimmed();
+    qsizetype end = text.indexOf(QLatin1Char(' ') + leading.captured(1), leading.capturedEnd());
+    if (end < 0)
+        end = text.size();
+    return text.mid(leading.capturedEnd(), end - leading.capturedEnd()).trimmed();
 }
 
 com::Variant fromQt(const QVariant &value)
@@ -44,30 +79,55 @@ com::Variant fromQt(const QVariant &value)
         return com::Variant(value.toString());
     }
 }
-} // namespace
 
-OdbcBackend::OdbcBackend(const SqlServerLogon &logon)
+} // namespace odbc
+
+QString OdbcValue(const QString &value)
+{
+    const bool plainWouldDo = !value.isEmpty() && !value.contains(QLatin1Char(';')) &&
+                              !value.startsWith(QLatin1Char('{')) && !value.front().isSpace() &&
+                              !value.back().isSpace();
+    if (plainWouldDo && value.contains(QLatin1Char('}')))
+        return value;
+    QString braced = value;
+    braced.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return QLatin1Char('{') + braced + QLatin1Char('}');
+}
+
+QString OdbcConnectOptions(int loginTimeout)
+{
+    return QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3").arg(loginTimeout);
+}
+
+OdbcConnectSettings SqlServerSettings(const SqlServerLogon &logon)
+{
+    OdbcConnectSettings settings;
+    QString &text = settings.connectionString;
+    text = QStringLiteral("DRIVER=") + OdbcValue(kSqlServerOdbcDriver) + QStringLiteral(";SERVER=") +
+           OdbcValue(logon.server) + QLatin1Char(';');
+    if (!logon.database.isEmpty())
+        text += QStringLiteral("DATABASE=") + OdbcValue(logon.database) + QLatin1Char(';');
+    text += QStringLiteral("UID=") + OdbcValue(logon.user) + QStringLiteral(";PWD=") + OdbcValue(logon.password) +
+            QStringLiteral(";ClientCharset=UTF-8;");
+    settings.loginTimeout = logon.loginTimeout;
+    settings.sessionStatements = {QStringLiteral("SET DATEFORMAT mdy")};
+    return settings;
+}
+
+OdbcBackend::OdbcBackend(const OdbcConnectSettings &settings)
     : m_connectionName(QStringLiteral("velmora-odbc-%1").arg(s_counter.fetchAndAddRelaxed(1)))
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC3"), m_connectionName);
-    const QString dsn = QStringLiteral("DRIVER=%1;SERVER=%2;DATABASE=%3;UID=%4;PWD=%5;ClientCharset=UTF-8;")
-                            .arg(odbcBraces(logon.driver), odbcBraces(logon.server), odbcBraces(logon.database),
-                                 odbcBraces(logon.user), odbcBraces(logon.password));
-    db.setDatabaseName(dsn);
-    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3")
-                             .arg(logon.loginTimeout));
-    if (!db.open()) {
-        const QString message = db.lastError().databaseText().isEmpty() ? db.lastError().text()
-                                                                         : db.lastError().databaseText();
-        db = QSqlDatabase();
+    try {
+        openConnection(m_connectionName, settings);
+    } catch (...) {
         QSqlDatabase::removeDatabase(m_connectionName);
-        throw BackendError(message);
+        throw;
     }
-    // The program sends dates as mm/dd/yyyy.
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SET DATEFORMAT mdy")))
-        throw BackendError(q.lastError().databaseText());
 }
+
+OdbcBackend::OdbcBackend(const SqlServerLogon &logon)
+    : OdbcBackend(SqlServerSettings(logon))
+{}
 
 OdbcBackend::~OdbcBackend()
 {
@@ -80,30 +140,11 @@ OdbcBackend::~OdbcBackend()
 
 ResultSet OdbcBackend::run(const QString &text)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    QSqlQuery q(db);
+    QSqlQuery q(QSqlDatabase::database(m_connectionName, false));
     q.setForwardOnly(true);
     if (!q.exec(text))
-        throw BackendError(q.lastError().databaseText().isEmpty() ? q.lastError().text()
-                                                                  : q.lastError().databaseText());
-    ResultSet result;
-    result.rowsAffected = q.numRowsAffected();
-    // Skip the results without columns (row counts) up to the first with columns.
-    while (q.record().isEmpty()) {
-        if (!q.nextResult())
-            return result;
-    }
-    const QSqlRecord record = q.record();
-    for (int i = 0; i < record.count(); ++i)
-        result.columns.append(record.fieldName(i));
-    while (q.next()) {
-        QList<com::Variant> row;
-        row.reserve(record.count());
-        for (int i = 0; i < record.count(); ++i)
-            row.append(fromQt(q.value(i)));
-        result.rows.append(std::move(row));
-    }
-    return result;
+        odbc::fail(q);
+    return odbc::collectResults(q);
 }
 
 } // namespace adodb

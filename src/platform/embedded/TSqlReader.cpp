@@ -1,6 +1,7 @@
 #include "TSqlReader.h"
 
 #include "adodb/Backend.h"
+#include "adodb/SqlText.h"
 
 namespace embedded {
 
@@ -53,6 +54,12 @@ QList<Token> tokenize(const QString &text)
                     ++i;
                     closed = true;
                     break;
+                }
+                // A backslash that ends a line continues the literal on the
+                // next line; SQL Server drops both.
+                if (const qsizetype continuation = adodb::LineContinuationLength(text, i)) {
+                    i += continuation;
+                    continue;
                 }
                 value.append(text.at(i));
                 ++i;

@@ -49,8 +49,11 @@ using Statement = std::variant<ProcedureCall, SelectRead, AliasedUpdate>;
 
 // Reads exactly the statement forms the program sends: a procedure call with
 // literal arguments (optional EXEC), "SELECT cols FROM db..table", and
-// "Update A Set A.col = '...', ... From db..table A". Anything else fails
-// with a BackendError in SQL Server's words ("Incorrect syntax near '...'.").
+// "Update A Set A.col = '...', ... From db..table A". Text literals read as
+// SQL Server reads them: a doubled quote is one quote, and a backslash right
+// before a line break is a line continuation that drops out with the break.
+// Anything else fails with a BackendError in SQL Server's words ("Incorrect
+// syntax near '...'.").
 Statement readStatement(const QString &text);
 
 } // namespace embedded

@@ -38,6 +38,7 @@ SignInDialog::SignInDialog(QWidget *parent)
     cmdBrowse->setAutoDefault(false);
     lblServer = new QLabel(QStringLiteral("Server"), this);
     txtServer = new QLineEdit(this);
+    txtServer->setPlaceholderText(QStringLiteral("host, host,port or host\\instance"));
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setDefault(true);

@@ -52,6 +52,7 @@ clsCurrentUser::clsCurrentUser()
     : m_connection(std::make_shared<adodb::Connection>())
     , m_now([] { return QDateTime::currentDateTimeUtc(); })
     , m_pause(waitRunningEvents)
+    , m_openSqlServer([](const adodb::SqlServerLogon &logon) { return std::make_unique<adodb::OdbcBackend>(logon); })
 {
 }
 
@@ -165,11 +166,11 @@ bool clsCurrentUser::attemptSqlServer(SignInDialog &dialog)
         forms::MsgBox(QStringLiteral("Type the name of the SQL Server."), forms::vbExclamation);
         return false;
     }
-    std::unique_ptr<adodb::OdbcBackend> backend;
+    std::unique_ptr<adodb::Backend> backend;
     {
         forms::SetMousePointer(&dialog, forms::MousePointer::Hourglass);
         try {
-            backend = std::make_unique<adodb::OdbcBackend>(logon);
+            backend = m_openSqlServer(logon);
         } catch (const adodb::BackendError &e) {
             forms::SetMousePointer(&dialog, forms::MousePointer::Default);
             refuse(dialog, e.message());

@@ -2,11 +2,14 @@
 
 #include "CurrentUser.h"
 
+#include "adodb/OdbcBackend.h"
+
 #include <QDateTime>
 #include <QString>
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -41,6 +44,10 @@ public:
     void setFolderPicker(std::function<QString(QWidget *, const QString &)> picker) { m_pickFolder = std::move(picker); }
     void setSettingsFile(const QString &path) { m_settingsFile = path; }
     void setDialogHook(std::function<void(SignInDialog &)> hook) { m_dialogHook = std::move(hook); }
+    // How a SQL Server sign-in opens its connection (a seam for tests); by
+    // default through ODBC and FreeTDS. Fails with a BackendError.
+    using SqlServerOpener = std::function<std::unique_ptr<adodb::Backend>(const adodb::SqlServerLogon &)>;
+    void setSqlServerOpener(SqlServerOpener opener) { m_openSqlServer = std::move(opener); }
 
     // The pause after the n-th failure in a row of one sign-in: n seconds, at most ten.
     static std::chrono::milliseconds delayAfterFailure(int failures);
@@ -66,6 +73,7 @@ private:
     std::function<QString(QWidget *, const QString &)> m_pickFolder;
     QString m_settingsFile;
     std::function<void(SignInDialog &)> m_dialogHook;
+    SqlServerOpener m_openSqlServer;
 };
 
 // Registers the session component under its ProgID.

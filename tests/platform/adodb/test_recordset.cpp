@@ -112,10 +112,14 @@ TEST(Connection, InterceptorFailsAChosenStatementAndClosedConnectionRefuses)
     EXPECT_EQ(conn->statementLog().statements().size(), 3);
 }
 
-TEST(SqlText, DoublesEveryQuote)
+TEST(SqlText, DoublesEveryQuoteAndKeepsABackslashThatEndsALine)
 {
     EXPECT_EQ(SqlText(QStringLiteral("13")), QStringLiteral("'13'"));
     EXPECT_EQ(SqlText(QStringLiteral("O'Brien")), QStringLiteral("'O''Brien'"));
     EXPECT_EQ(SqlText(QStringLiteral("''")), QStringLiteral("''''''"));
     EXPECT_EQ(SqlText(QString()), QStringLiteral("''"));
+    // The added backslash and line feed are the continuation the server drops.
+    EXPECT_EQ(SqlText(QStringLiteral("a\\\nb")), QStringLiteral("'a\\\\\n\nb'"));
+    EXPECT_EQ(SqlText(QStringLiteral("a\\\r\nb")), QStringLiteral("'a\\\\\n\r\nb'"));
+    EXPECT_EQ(SqlText(QStringLiteral("a\\\rb\\")), QStringLiteral("'a\\\rb\\'"));
 }

@@ -27,10 +27,10 @@ TEST(StatementReader, ExecOwnerNamesNoArgumentsAndDoubledQuotes)
     EXPECT_TRUE(call.arguments.isEmpty());
 
     call = std::get<ProcedureCall>(
-        readStatement(QStringLiteral("Patient_Data..sp_DOH_Save_tbMedNewDOHReportSetup 13,' O''Brien -- ; ','é\\\nñ'")));
+        readStatement(QStringLiteral("Patient_Data..sp_DOH_Save_tbMedNewDOHReportSetup 13,' O''Brien -- ; ','é\\nñ'")));
     ASSERT_EQ(call.arguments.size(), 3);
     EXPECT_EQ(call.arguments[1].text, QStringLiteral(" O'Brien -- ; "));
-    EXPECT_EQ(call.arguments[2].text, QStringLiteral("é\\\nñ"));
+    EXPECT_EQ(call.arguments[2].text, QStringLiteral("é\\nñ"));
     EXPECT_EQ(std::get<ProcedureCall>(readStatement(QStringLiteral("sp_Y ''''"))).arguments[0].text,
               QStringLiteral("'"));
 }
@@ -61,6 +61,33 @@ TEST(StatementReader, AliasedUpdate)
     EXPECT_EQ(update.assignments[2].second.text, QStringLiteral("It's ours"));
     EXPECT_EQ(update.table.name, QStringLiteral("tbHospitalInfo2"));
 }
+
+struct Continued
+{
+    const char *literal;
+    const char *value;
+};
+
+class StatementReaderLiterals : public ::testing::TestWithParam<Continued>
+{
+};
+
+// A backslash right before a line feed or a carriage return and line feed
+// drops out of a literal with the line break, as SQL Server reads it.
+TEST_P(StatementReaderLiterals, ReadLineContinuationsAsSqlServerDoes)
+{
+    const auto call = std::get<ProcedureCall>(
+        readStatement(QStringLiteral("Patient_Data..sp_X ") + QString::fromUtf8(GetParam().literal)));
+    ASSERT_EQ(call.arguments.size(), 1);
+    EXPECT_EQ(call.arguments[0].text, QString::fromUtf8(GetParam().value)) << GetParam().literal;
+}
+
+INSTANTIATE_TEST_SUITE_P(Continuations, StatementReaderLiterals,
+                         ::testing::Values(Continued{"'abc\\\ndef'", "abcdef"}, Continued{"'abc\\\r\ndef'", "abcdef"},
+                                           Continued{"N'Niño\\\nx'", "Niñox"}, Continued{"'\\\n'", ""},
+                                           Continued{"'a\\\\\nb'", "a\\b"}, Continued{"'a\\\\\n\nb'", "a\\\nb"},
+                                           Continued{"'abc\\\rdef'", "abc\\\rdef"}, Continued{"'a\\ \nb'", "a\\ \nb"},
+                                           Continued{"'a\nb\\'", "a\nb\\"}, Continued{"'a\\''\nb'", "a\\'\nb"}));
 
 struct Refused
 {
