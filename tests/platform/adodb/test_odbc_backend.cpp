@@ -35,8 +35,8 @@ OdbcConnectSettings sqliteSettings(const QTemporaryDir &dir)
     return settings;
 }
 
-// Stands in for a SQL Server for one sign-in: reads the login packet FreeTDS
-// sends (TDS 7.0, which starts with the login) and hangs up.
+// Stands in for a SQL Server for one sign-in: takes the login packet FreeTDS
+// sends first under TDS 7.0, hangs up, and reads the packet's fields.
 class LoginCatcher
 {
 public:
@@ -48,16 +48,24 @@ public:
     LoginCatcher()
     {
         qputenv("TDSVER", "7.0");
-        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t size = sizeof address;
         ::bind(m_socket, reinterpret_cast<sockaddr *>(&address), size);
         ::listen(m_socket, 1);
         ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &size);
         m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { m_packet = receiveOnePacket(); });
+        m_thread = std::thread([this] {
+            pollfd waiting{m_socket, POLLIN, 0};
+            if (::poll(&waiting, 1, 20000) <= 0)
+                return;
+            const int peer = ::accept(m_socket, nullptr, nullptr);
+            char buffer[4096];
+            ssize_t n;
+            while ((m_packet.size() < 8 || m_packet.size() < (uchar(m_packet[2]) << 8 | uchar(m_packet[3]))) &&
+                   (n = ::recv(peer, buffer, sizeof buffer, 0)) > 0)
+                m_packet.append(buffer, n);
+            ::close(peer);
+        });
     }
     ~LoginCatcher()
     {
@@ -71,8 +79,10 @@ public:
     Login caught()
     {
         m_thread.join();
+        if (m_packet.size() < 8 + 72)
+            return {};
         const QByteArray body = m_packet.mid(8);
-        auto field = [&](int n) {
+        auto field = [&](int n) { // UTF-16 text at the offset and length in the field table
             const auto *p = reinterpret_cast<const uchar *>(body.constData()) + 36 + 4 * n;
             return body.mid(p[0] | p[1] << 8, 2 * (p[2] | p[3] << 8));
         };
@@ -80,7 +90,7 @@ public:
             return QString::fromUtf16(reinterpret_cast<const char16_t *>(utf16.constData()), utf16.size() / 2);
         };
         QByteArray password = field(2);
-        for (char &c : password) {
+        for (char &c : password) { // the login's password: each byte's halves swapped, then XOR 0xA5
             const uchar b = uchar(c) ^ 0xA5;
             c = char(uchar(b << 4 | b >> 4));
         }
@@ -88,25 +98,7 @@ public:
     }
 
 private:
-    QByteArray receiveOnePacket()
-    {
-        pollfd waiting{m_socket, POLLIN, 0};
-        if (::poll(&waiting, 1, 20000) <= 0)
-            return {};
-        const int peer = ::accept(m_socket, nullptr, nullptr);
-        QByteArray packet;
-        char buffer[4096];
-        while (packet.size() < 8 || packet.size() < (uchar(packet[2]) << 8 | uchar(packet[3]))) {
-            const ssize_t n = ::recv(peer, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                break;
-            packet.append(buffer, n);
-        }
-        ::close(peer);
-        return packet;
-    }
-
-    int m_socket = -1;
+    int m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
     int m_port = 0;
     std::thread m_thread;
     QByteArray m_packet;
@@ -253,7 +245,7 @@ TEST_F(OdbcOverSqlite, SessionStatementsRunAtOpenAFailingOneFailsItAndNoPassword
 namespace {
 
 // Results as SQL Server procedures give them, which SQLite's driver cannot:
-// row counts before the rows, more results after them.
+// row counts before the rows, more results after them, and a failure there.
 struct Scripted
 {
     QStringList columns;
@@ -280,13 +272,11 @@ public:
     QVariant value(int i) const { return m_results[m_at].rows[m_row][i]; }
     bool nextResult()
     {
-        if (++m_at >= m_results.size())
-            return false;
         m_row = -1;
-        if (!m_results[m_at].failure.isEmpty())
+        if (++m_at < m_results.size() && !m_results[m_at].failure.isEmpty())
             m_error = QSqlError(QStringLiteral("QODBC: Unable to fetch last"), m_results[m_at].failure,
                                 QSqlError::ConnectionError);
-        return !m_error.isValid();
+        return m_at < m_results.size() && !m_error.isValid();
     }
     QSqlError lastError() const { return m_error; }
 
