@@ -40,12 +40,12 @@ void DemoReports::generate(const QDate &first, const QDate &last)
 {
     const QString dates = QStringLiteral(" '") + text(first) + QStringLiteral("','") + text(last) + QLatin1Char('\'');
     for (const catalogue::ReportItem &item : catalogue::ReportCatalogue()) {
-        m_connection->Execute(QStringLiteral("Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog '")
-                              + catalogue::GetReportID(item.title) + QStringLiteral("','") + text(first)
-                              + QStringLiteral("','") + text(last) + QLatin1Char('\''));
+        m_connection->Execute(QStringLiteral("Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog '") +
+                              catalogue::GetReportID(item.title) + QStringLiteral("','") + text(first) +
+                              QStringLiteral("','") + text(last) + QLatin1Char('\''));
         if (!item.uploadProcedure.isEmpty())
-            m_connection->Execute(QStringLiteral("Patient_Data..") + item.uploadProcedure + dates
-                                  + (item.takesUploadOption ? QStringLiteral(",2") : QString()));
+            m_connection->Execute(QStringLiteral("Patient_Data..") + item.uploadProcedure + dates +
+                                  (item.takesUploadOption ? QStringLiteral(",2") : QString()));
     }
 }
 

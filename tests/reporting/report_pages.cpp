@@ -4,9 +4,9 @@
 #include "DemoReports.h"
 
 #include "catalogue/ReportFiles.h"
-#include "reporting/modCrystal.h"
 #include "reportengine/Painter.h"
 #include "reportengine/ReportEngine.h"
+#include "reporting/modCrystal.h"
 
 #include <QApplication>
 #include <QImage>
@@ -25,24 +25,25 @@ int main(int argc, char **argv)
     const QDate first = month == 0 ? QDate(year, 1, 1) : QDate(year, month, 1);
     const QDate last = month == 0 ? QDate(year, 12, 31) : first.addMonths(1).addDays(-1);
     demo.generate(first, last);
-    for (const catalogue::ReportFile &entry : catalogue::ReportFiles()) try {
-        demo.open(entry, first, last);
-        const reportengine::Document &doc = modCrystal::pobjReport->document();
-        const double dpi = 110;
-        for (int p = 0; p < doc.pageCount(); ++p) {
-            const QSizeF paper = doc.paperSize * dpi / 72.0;
-            QImage image(paper.toSize(), QImage::Format_RGB32);
-            image.fill(Qt::white);
-            QPainter painter(&image);
-            reportengine::paintPage(painter, doc, p, QRectF(QPointF(0, 0), paper));
-            painter.end();
-            QString name = entry.file;
-            name.chop(4);
-            image.save(out + QLatin1Char('/') + name + QStringLiteral("-%1.png").arg(p + 1));
+    for (const catalogue::ReportFile &entry : catalogue::ReportFiles())
+        try {
+            demo.open(entry, first, last);
+            const reportengine::Document &doc = modCrystal::pobjReport->document();
+            const double dpi = 110;
+            for (int p = 0; p < doc.pageCount(); ++p) {
+                const QSizeF paper = doc.paperSize * dpi / 72.0;
+                QImage image(paper.toSize(), QImage::Format_RGB32);
+                image.fill(Qt::white);
+                QPainter painter(&image);
+                reportengine::paintPage(painter, doc, p, QRectF(QPointF(0, 0), paper));
+                painter.end();
+                QString name = entry.file;
+                name.chop(4);
+                image.save(out + QLatin1Char('/') + name + QStringLiteral("-%1.png").arg(p + 1));
+            }
+            std::printf("%s: %d page(s)\n", qPrintable(entry.file), doc.pageCount());
+        } catch (const std::exception &e) {
+            std::printf("%s: %s\n", qPrintable(entry.file), e.what());
         }
-        std::printf("%s: %d page(s)\n", qPrintable(entry.file), doc.pageCount());
-    } catch (const std::exception &e) {
-        std::printf("%s: %s\n", qPrintable(entry.file), e.what());
-    }
     return 0;
 }
