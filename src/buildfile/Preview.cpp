@@ -107,7 +107,7 @@ void frmNewDOHBuildFile::PreviewReport(qint16 index)
             throw com::ComError(kFileNotFound,
                                 QStringLiteral("The report item '%1' has no report file.").arg(row->text(kNameColumn)),
                                 QStringLiteral("prjVelmora"));
-        fileName = com::App::Path() + QLatin1Char('/') + entry->file;
+        fileName = catalogue::ReportFolder() + QLatin1Char('/') + entry->file;
     });
 
     // Three items open in their own way; every other one takes the dates and

@@ -1,5 +1,7 @@
 #include "ReportFiles.h"
 
+#include "com/Runtime.h"
+
 namespace catalogue {
 
 const QList<ReportFile> &ReportFiles()
@@ -50,6 +52,20 @@ const ReportFile *FindReportFile(const QString &title)
         if (entry.title == title)
             return &entry;
     return nullptr;
+}
+
+namespace {
+QString s_reportFolder;
+}
+
+QString ReportFolder()
+{
+    return s_reportFolder.isEmpty() ? com::App::Path() : s_reportFolder;
+}
+
+void SetReportFolder(const QString &folder)
+{
+    s_reportFolder = folder;
 }
 
 } // namespace catalogue

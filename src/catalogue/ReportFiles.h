@@ -31,4 +31,10 @@ const QList<ReportFile> &ReportFiles();
 // The first entry whose title is exactly this text, or nullptr.
 const ReportFile *FindReportFile(const QString &title);
 
+// The folder report files are read from: the running program's own, where
+// the build and the installation put them. A test may point it elsewhere
+// (an empty folder: the program's own again).
+QString ReportFolder();
+void SetReportFolder(const QString &folder);
+
 } // namespace catalogue
