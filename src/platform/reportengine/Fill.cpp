@@ -451,11 +451,15 @@ private:
                 starts.append({g, showValue(cell(i, m_groupColumn[g - 1]), labelDef).first});
                 headerIndex[g] = int(out.size());
                 for (const SectionDef *s : m_def.sectionsOf(SectionKind::GroupHeader, g)) {
+                    if (!sectionPrints(*s, row))
+                        continue;
                     out.append(makeBand(*s, row));
                     out.last().groupStarts = std::exchange(starts, {});
                 }
             }
             for (const SectionDef *s : details) {
+                if (!sectionPrints(*s, row))
+                    continue;
                 out.append(makeBand(*s, row));
                 if (!starts.isEmpty())
                     out.last().groupStarts = std::exchange(starts, {});
@@ -465,7 +469,8 @@ private:
                 if (m_rangeEnd[g - 1][i] != i + 1)
                     break;
                 for (const SectionDef *s : m_def.sectionsOf(SectionKind::GroupFooter, g))
-                    out.append(makeBand(*s, row));
+                    if (sectionPrints(*s, row))
+                        out.append(makeBand(*s, row));
                 for (int b = headerIndex[g]; b >= 0 && b < out.size(); ++b) {
                     if (out[b].kind != SectionKind::GroupHeader || out[b].group != g)
                         break;
@@ -532,6 +537,16 @@ private:
             i = close + 1;
         }
         return out;
+    }
+
+    // Whether a detail or group section prints for this row.
+    bool sectionPrints(const SectionDef &s, int row)
+    {
+        if (s.whenField.isEmpty())
+            return true;
+        const com::Variant v = m_hasData ? cell(row, columnOf(*m_data, s.whenField, m_def.dataQuery)) : com::Variant();
+        const bool equal = !v.isNull() && v.toText() == s.whenValue;
+        return equal == s.whenEquals;
     }
 
     // Whether an element prints in this fill: some print only when a query

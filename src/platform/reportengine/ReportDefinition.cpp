@@ -274,6 +274,16 @@ private:
         s.height = number("height", 0);
         if (s.height < 0)
             fail(QStringLiteral("a section's height cannot be negative"));
+        if (has("when-field")) {
+            if (s.kind != SectionKind::Detail && s.kind != SectionKind::GroupHeader &&
+                s.kind != SectionKind::GroupFooter)
+                fail(QStringLiteral("only detail and group sections can be printed for some rows"));
+            if (has("when-equals") == has("when-not-equals"))
+                fail(QStringLiteral("a section with when-field needs one of when-equals and when-not-equals"));
+            s.whenField = attr("when-field");
+            s.whenEquals = has("when-equals");
+            s.whenValue = attr(s.whenEquals ? "when-equals" : "when-not-equals");
+        }
         while (m_xml.readNextStartElement())
             s.elements.append(readElement(def, s));
         return s;

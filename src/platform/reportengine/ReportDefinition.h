@@ -67,6 +67,12 @@ struct SectionDef
     SectionKind kind = SectionKind::Detail;
     int group = 0; // group sections: 1-based group
     double height = 0;
+    // Detail and group sections: printed only for rows whose field shows
+    // (or, with whenEquals false, does not show) this value; a total row can
+    // so have a look of its own.
+    QString whenField;
+    QString whenValue;
+    bool whenEquals = true;
     QList<ElementDef> elements;
 };
 
