@@ -35,8 +35,8 @@ protected:
     std::shared_ptr<Report> visits(int rows, const QString &groupAttributes = QString())
     {
         testing_support::createVisits(m_store, rows);
-        auto report = open(testing_support::visitsReportXml(QStringLiteral("Patient_Data.dbo.tbVisits"), QString(),
-                                                            groupAttributes));
+        auto report = open(
+            testing_support::visitsReportXml(QStringLiteral("Patient_Data.dbo.tbVisits"), QString(), groupAttributes));
         logOn(*report);
         report->ParameterFields().Item(1).AddCurrentValue(QStringLiteral("03/01/2024"));
         report->ParameterFields().Item(2).AddCurrentValue(QStringLiteral("03/31/2024"));
@@ -86,7 +86,8 @@ TEST_P(MalformedReportFile, FailsNamingFileLineAndColumn)
 INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedReportFile,
     ::testing::Values(
-        MalformedCase{"unclosed", "<report name=\"r\">\n  <sections>\n  </report>\n", 3, "Opening and ending tag mismatch"},
+        MalformedCase{"unclosed", "<report name=\"r\">\n  <sections>\n  </report>\n", 3,
+                      "Opening and ending tag mismatch"},
         MalformedCase{"unknownElement", "<report name=\"r\">\n  <chart/>\n</report>\n", 2, "unknown element <chart>"},
         MalformedCase{"badNumber",
                       "<report>\n<sections>\n<section kind=\"detail\" height=\"ten\"/>\n</sections>\n</report>\n", 3,
@@ -97,7 +98,20 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"missingSubreport",
                       "<report>\n<sections>\n<section kind=\"report-header\">\n<subreport name=\"Hdr.rpt\"/>\n"
                       "</section>\n</sections>\n</report>\n",
-                      7, "the subreport 'Hdr.rpt' placed at line 4 is not embedded"}),
+                      7, "the subreport 'Hdr.rpt' placed at line 4 is not embedded"},
+        MalformedCase{"rowConditionOnAPageHeader",
+                      "<report>\n<sections>\n<section kind=\"page-header\" when-field=\"A\" when-equals=\"1\"/>\n"
+                      "</sections>\n</report>\n",
+                      3, "only detail and group sections can be printed for some rows"},
+        MalformedCase{"periodOfTextParameters",
+                      "<report>\n<parameters><parameter name=\"A\"/><parameter name=\"B\"/></parameters>\n"
+                      "<sections>\n<section kind=\"detail\">\n<special kind=\"period\" from=\"A\" to=\"B\"/>\n"
+                      "</section>\n</sections>\n</report>\n",
+                      8, "the period at line 5 needs date parameters; 'A' is not one"},
+        MalformedCase{"rowsWithoutAQuery",
+                      "<report>\n<sections>\n<section kind=\"detail\">\n<text when=\"no-rows\">None</text>\n"
+                      "</section>\n</sections>\n</report>\n",
+                      7, "the element at line 4 prints by rows but the report has no data query"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ReportEngineTest, MissingFileFailsNamingIt)
@@ -131,8 +145,9 @@ TEST_F(ReportEngineTest, ParametersAreBoundNeverPastedIntoTheQuery)
     EXPECT_TRUE(connections[0]->isEmbedded());
     const QStringList sent = connections[0]->connection()->statementLog().statements();
     ASSERT_EQ(sent.size(), 1);
-    EXPECT_EQ(sent[0], QStringLiteral("SELECT Service, Patient, Visits, Days, VisitDate FROM \"Patient_Data\".\"tbVisits\"\n"
-                                      "      WHERE VisitDate BETWEEN ? AND ? ORDER BY Service, Id"));
+    EXPECT_EQ(sent[0],
+              QStringLiteral("SELECT Service, Patient, Visits, Days, VisitDate FROM \"Patient_Data\".\"tbVisits\"\n"
+                             "      WHERE VisitDate BETWEEN ? AND ? ORDER BY Service, Id"));
     EXPECT_TRUE(pageTexts(doc, 0).contains(QStringLiteral("From 03/01/2024 to 03/31/2024")));
 }
 
@@ -241,8 +256,8 @@ TEST_F(ReportEngineTest, TwoThousandRowsPaginateWithRepeatedHeadersAndPageNOfM)
         if (p > 0) {
             // The group running on at the top of the page repeats its header.
             const QString firstPatientService = texts.at(texts.indexOf(QStringLiteral("Patient")) + 4);
-            EXPECT_TRUE(firstPatientService == u"Medicine" || firstPatientService == u"Pediatrics"
-                        || firstPatientService == u"Surgery")
+            EXPECT_TRUE(firstPatientService == u"Medicine" || firstPatientService == u"Pediatrics" ||
+                        firstPatientService == u"Surgery")
                 << firstPatientService.toStdString() << " on page " << p + 1;
         }
         for (const QString &t : texts)
@@ -360,7 +375,8 @@ TEST_F(ReportEngineTest, ExportModelHasHeaderParagraphsBoldColumnHeadsAndNumbers
     EXPECT_EQ(title.text, QStringLiteral("Visits by Service"));
     EXPECT_TRUE(title.bold);
     EXPECT_EQ(title.align, reportexport::ExportParagraph::Align::Center);
-    EXPECT_EQ(std::get<reportexport::ExportParagraph>(d.blocks[1]).text, QStringLiteral("From 03/01/2024 to 03/31/2024"));
+    EXPECT_EQ(std::get<reportexport::ExportParagraph>(d.blocks[1]).text,
+              QStringLiteral("From 03/01/2024 to 03/31/2024"));
     const auto &table = std::get<reportexport::ExportTable>(d.blocks[2]);
     EXPECT_EQ(table.columnWidthsPt, (QList<double>{200, 100, 100, 140}));
     ASSERT_EQ(table.headerRows.size(), 1);
@@ -398,7 +414,8 @@ TEST_F(ReportEngineTest, OneDataConnectionPerLogOn)
     <field query="r" name="M" x="60" y="0" w="50" h="12"/><field query="q" name="N" x="120" y="0" w="50" h="12"/>
   </section></sections></report>)"));
     logOn(*report);
-    EXPECT_EQ(pageTexts(report->document(), 0), (QStringList{QStringLiteral("4"), QStringLiteral("4"), QStringLiteral("4")}));
+    EXPECT_EQ(pageTexts(report->document(), 0),
+              (QStringList{QStringLiteral("4"), QStringLiteral("4"), QStringLiteral("4")}));
     EXPECT_EQ(report->dataConnections().size(), 1u);
     EXPECT_EQ(report->queryRuns(), 2);
 }
@@ -441,3 +458,91 @@ TEST(NumberFormat, Patterns)
 }
 
 } // namespace
+
+// What DOH reports lean on: rows printed apart by a field's value, a text
+// for a missing value, lines printed only when a query has rows or none.
+TEST_F(ReportEngineTest, RowsApartEmptyValuesAndLinesPrintedByRows)
+{
+    testing_support::createVisits(m_store, 6);
+    auto report = open(QStringLiteral(R"(<report>
+  <parameters><parameter name="FromDate" type="date"/><parameter name="ToDate" type="date"/></parameters>
+  <tables><table alias="v" location="Patient_Data.dbo.tbVisits"/></tables>
+  <queries><query name="main">SELECT Service, Visits, CASE WHEN Visits > 3 THEN NULL ELSE Visits * 1.5 END AS Rate
+      FROM {v} ORDER BY Id</query>
+    <query name="none">SELECT Service FROM {v} WHERE Visits > 1000</query></queries>
+  <data query="main"/>
+  <sections>
+    <section kind="report-header" height="12"><special kind="period" from="FromDate" to="ToDate" x="0" y="0" w="300" h="12"/></section>
+    <section kind="detail" height="12" when-field="Visits" when-not-equals="2">
+      <field name="Visits" x="0" y="0" w="50" h="12"/><field name="Rate" format="0.00" null-text="-" x="60" y="0" w="50" h="12"/></section>
+    <section kind="detail" height="12" when-field="Visits" when-equals="2">
+      <text x="0" y="0" w="50" h="12" bold="true">Two</text></section>
+    <section kind="report-footer" height="12">
+      <text when="rows" x="0" y="0" w="80" h="12">Rows</text><text when="no-rows" x="0" y="0" w="80" h="12">No rows</text>
+      <text when="no-rows" when-query="none" x="100" y="0" w="80" h="12">None big</text>
+      <text when="rows" when-query="none" x="200" y="0" w="80" h="12">Some big</text></section>
+  </sections></report>)"));
+    logOn(*report);
+    report->ParameterFields().Item(1).AddCurrentValue(QStringLiteral("01/01/2025"));
+    report->ParameterFields().Item(2).AddCurrentValue(QStringLiteral("12/31/2025"));
+    EXPECT_EQ(pageTexts(report->document(), 0),
+              (QStringList{QStringLiteral("Year 2025"), QStringLiteral("1"), QStringLiteral("1.50"),
+                           QStringLiteral("Two"), QStringLiteral("3"), QStringLiteral("4.50"), QStringLiteral("4"),
+                           QStringLiteral("-"), QStringLiteral("5"), QStringLiteral("-"), QStringLiteral("6"),
+                           QStringLiteral("-"), QStringLiteral("Rows"), QStringLiteral("None big")}));
+
+    auto later = Application().OpenReport(m_dir.filePath(QStringLiteral("rpt.rpt")), 1);
+    logOn(*later);
+    later->ParameterFields().Item(1).AddCurrentValue(QStringLiteral("02/01/2024"));
+    later->ParameterFields().Item(2).AddCurrentValue(QStringLiteral("02/29/2024"));
+    EXPECT_EQ(pageTexts(later->document(), 0).first(), QStringLiteral("February 1, 2024 to February 29, 2024"));
+}
+
+// A stored procedure read as a table: called as the program's own statements
+// are sent to the store, its arguments quoted; any other use is refused.
+TEST_F(ReportEngineTest, ProcedureTableIsCalledWithItsParameters)
+{
+    const auto procedureReport = [this](const QString &query) {
+        auto report = open(QStringLiteral(R"(<report>
+  <parameters><parameter name="Year"/><parameter name="Other"/></parameters>
+  <tables><table alias="p" kind="procedure" location="BUILD_FILE.dbo.sp_DOH_Report_HospitalGeneralInformation"/></tables>
+  <queries><query name="main">%1</query></queries>
+  <data query="main"/>
+  <sections><section kind="detail" height="12"><field name="Year" x="0" y="0" w="50" h="12"/></section></sections>
+</report>)")
+                               .arg(query));
+        for (DatabaseTable &t : report->Database().Tables()) {
+            t.setLocation(QStringLiteral("Patient_Data.dbo.sp_DOH_Report_HospitalGeneralInformation"));
+            t.SetLogOnInfo(m_store.folder(), QStringLiteral("Patient_Data"), QStringLiteral("u"), QStringLiteral("p"));
+        }
+        return report;
+    };
+    auto report = procedureReport(QStringLiteral("EXEC {p} {?Year}"));
+    report->ParameterFields().Item(1).AddCurrentValue(QStringLiteral("2026"));
+    EXPECT_EQ(pageTexts(report->document(), 0), QStringList{QStringLiteral("2026")});
+    EXPECT_EQ(report->dataConnections()[0]->connection()->statementLog().statements(),
+              QStringList{QStringLiteral("Patient_Data..sp_DOH_Report_HospitalGeneralInformation '2026'")});
+
+    auto quoted = procedureReport(QStringLiteral("EXEC {p} {?Year}"));
+    quoted->ParameterFields().Item(1).AddCurrentValue(QStringLiteral("20'26"));
+    try {
+        quoted->document();
+        FAIL() << "a year with a quote was taken";
+    } catch (const com::ComError &e) {
+        EXPECT_EQ(e.description(), QStringLiteral("The year '20'26' is not a four-digit year."));
+    }
+
+    for (const char *bad : {"SELECT * FROM {p}", "EXEC {p} {?Year} {?Other}", "EXEC {p} {?Year},", "EXEC {p} 2026"}) {
+        auto wrong = procedureReport(QString::fromUtf8(bad));
+        wrong->ParameterFields().Item(1).AddCurrentValue(QStringLiteral("2026"));
+        wrong->ParameterFields().Item(2).AddCurrentValue(QStringLiteral("x"));
+        try {
+            wrong->document();
+            ADD_FAILURE() << bad << " was run";
+        } catch (const com::ComError &e) {
+            EXPECT_TRUE(
+                e.description().endsWith(QStringLiteral("must call its procedure as EXEC {p} {?Parameter}, ...")))
+                << bad << ": " << e.description().toStdString();
+        }
+    }
+}
