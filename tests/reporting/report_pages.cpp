@@ -1,7 +1,7 @@
 // Not a test: every DOH report of one month of the demo hospital, generated
 // and painted page by page into PNG files for a look by eye.
 // Usage: report_pages <output folder> [year month [scale]]
-#include "DemoReports.h"
+#include "fixtures/DemoReports.h"
 
 #include "catalogue/ReportFiles.h"
 #include "reportengine/Painter.h"
@@ -21,7 +21,7 @@ int main(int argc, char **argv)
     const int year = argc > 3 ? QString::fromLocal8Bit(argv[2]).toInt() : 2026;
     const int month = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 3;
     const int scale = argc > 4 ? QString::fromLocal8Bit(argv[4]).toInt() : 1;
-    testing_support::DemoReports demo(scale);
+    testdata::DemoReports demo(scale);
     const QDate first = month == 0 ? QDate(year, 1, 1) : QDate(year, month, 1);
     const QDate last = month == 0 ? QDate(year, 12, 31) : first.addMonths(1).addDays(-1);
     demo.generate(first, last);

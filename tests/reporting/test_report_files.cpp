@@ -2,7 +2,7 @@
 // generated month and year, and the figures it prints, read off its pages,
 // are exactly the values its upload wrote for that period, in row and column
 // order. The same figures come back from its Excel and Rich Text exports.
-#include "DemoReports.h"
+#include "fixtures/DemoReports.h"
 
 #include "../platform/export/ExportTestSupport.h"
 
@@ -23,7 +23,7 @@
 
 #include <algorithm>
 
-using testing_support::DemoReports;
+using testdata::DemoReports;
 
 namespace {
 
@@ -153,7 +153,7 @@ protected:
 
     static QStringList expectedFigures(const char *sql, const QDate &first, const QDate &last)
     {
-        QSqlQuery q(s_demo->store().store().database());
+        QSqlQuery q(s_demo->store().database());
         EXPECT_TRUE(q.prepare(QString::fromUtf8(sql)));
         q.bindValue(QStringLiteral(":from"), first.toString(Qt::ISODate));
         q.bindValue(QStringLiteral(":to"), last.toString(Qt::ISODate));
