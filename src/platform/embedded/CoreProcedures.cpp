@@ -179,10 +179,11 @@ ResultSet uploadSectionI(ProcedureContext &ctx, const Arguments &args)
 
 ResultSet loadService(ProcedureContext &ctx, const Arguments &args)
 {
-    // Compared as SQL Server compares texts: trailing blanks do not count.
+    // The code column compares as SQL Server compares texts (trailing
+    // blanks do not count), and the look-up reads its key index.
     QSqlQuery q = sql::exec(ctx.db,
                             QStringLiteral("SELECT ServiceCode, Service FROM BUILD_FILE.tbCoService "
-                                           "WHERE rtrim(ServiceCode, ' ') = rtrim(?, ' ')"),
+                                           "WHERE ServiceCode = ?"),
                             {args.text(0)});
     return sql::toResultSet(q);
 }

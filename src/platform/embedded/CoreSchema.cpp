@@ -24,15 +24,6 @@ const char *const kCoreTables[] = {
         NewbornCode TEXT NOT NULL,
         SurgeryCode TEXT NOT NULL,
         UpdatedDate DATETIME NOT NULL))",
-    // When each report ID was last generated for a date pair.
-    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbMedNewDOHReportLog (
-        ReportID TEXT NOT NULL,
-        FromDate TEXT NOT NULL,
-        ToDate TEXT NOT NULL,
-        LastUpdatedDate DATETIME NOT NULL,
-        PRIMARY KEY (ReportID, FromDate, ToDate)))",
-    R"(CREATE INDEX IF NOT EXISTS Patient_Data.ixReportLogPeriod
-        ON tbMedNewDOHReportLog (FromDate, ToDate))",
     // Section I of the DOH report: the hospital's general information.
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbDOHSectionI (
         SectionID INTEGER PRIMARY KEY CHECK (SectionID = 1),
@@ -56,20 +47,28 @@ const char *const kCoreTables[] = {
         QMPhicAccreditation BIT, QMPhicAccreditationValPeriod TEXT,
         QMPCAHO BIT, QMPCAHOValPeriod TEXT,
         PhilhealthAccreditationParticular TEXT))",
-    // The hospital's services.
-    R"(CREATE TABLE IF NOT EXISTS BUILD_FILE.tbCoService (
-        ServiceCode TEXT PRIMARY KEY,
-        Service TEXT))",
 };
+
+// The tables whose keys are codes, so that an earlier store is remade with
+// them when its codes compared exactly.
+const schema::Layout kReportLog = {
+    // When each report ID was last generated for a date pair.
+    QStringLiteral("Patient_Data"), QStringLiteral("tbMedNewDOHReportLog"),
+    QStringLiteral("ReportID " VELMORA_CODE " NOT NULL, FromDate TEXT NOT NULL, ToDate TEXT NOT NULL, "
+                   "LastUpdatedDate DATETIME NOT NULL, PRIMARY KEY (ReportID, FromDate, ToDate)")};
+const schema::Layout kServiceTable = {
+    // The hospital's services.
+    QStringLiteral("BUILD_FILE"), QStringLiteral("tbCoService"),
+    QStringLiteral("ServiceCode " VELMORA_CODE " PRIMARY KEY, Service TEXT")};
 
 // The usual services of a general hospital; Newborn is 13 and Surgery 23,
 // the report setup's first-time defaults.
 const char *const kServices[][2] = {
-    {"10", "Medicine"},       {"11", "Obstetrics"},          {"12", "Gynecology"},
-    {"13", "Newborn"},        {"14", "Pediatrics"},          {"15", "Pedia - Newborn Pathologic"},
-    {"20", "Family Medicine"}, {"21", "Ophthalmology"},      {"22", "ENT"},
-    {"23", "Surgery"},        {"24", "Orthopedics"},         {"25", "Urology"},
-    {"30", "Psychiatry"},     {"31", "Dental"},              {"40", "Intensive Care"},
+    {"10", "Medicine"},        {"11", "Obstetrics"},    {"12", "Gynecology"},
+    {"13", "Newborn"},         {"14", "Pediatrics"},    {"15", "Pedia - Newborn Pathologic"},
+    {"20", "Family Medicine"}, {"21", "Ophthalmology"}, {"22", "ENT"},
+    {"23", "Surgery"},         {"24", "Orthopedics"},   {"25", "Urology"},
+    {"30", "Psychiatry"},      {"31", "Dental"},        {"40", "Intensive Care"},
 };
 
 } // namespace
@@ -78,6 +77,10 @@ void createCoreTables(const QSqlDatabase &db)
 {
     for (const char *ddl : kCoreTables)
         sql::exec(db, QString::fromUtf8(ddl));
+    for (const Layout *t : {&kReportLog, &kServiceTable})
+        sql::exec(db, createStatement(*t));
+    sql::exec(db, QStringLiteral("CREATE INDEX IF NOT EXISTS Patient_Data.ixReportLogPeriod "
+                                 "ON tbMedNewDOHReportLog (FromDate, ToDate)"));
 
     // A new store holds the hospital's single info 2 row and the service list.
     QSqlQuery count = sql::exec(db, QStringLiteral("SELECT COUNT(*) FROM PASSWORD.tbHospitalInfo2"));
@@ -91,6 +94,15 @@ void createCoreTables(const QSqlDatabase &db)
             sql::exec(db, QStringLiteral("INSERT INTO BUILD_FILE.tbCoService (ServiceCode, Service) VALUES (?, ?)"),
                       {QString::fromUtf8(service[0]), QString::fromUtf8(service[1])});
     }
+}
+
+QList<Remake> olderCoreTables(const QSqlDatabase &db)
+{
+    QList<Remake> older;
+    for (const Layout *t : {&kReportLog, &kServiceTable})
+        if (hasOlderCodeColumns(db, *t))
+            older.append({*t, {}, {}, {}});
+    return older;
 }
 
 } // namespace embedded::schema

@@ -39,7 +39,18 @@ Store::Store(const QString &folder, OpenMode mode)
     : m_folder(QDir::cleanPath(QDir(folder).absolutePath()))
     , m_connectionName(QStringLiteral("velmora-store-%1").arg(s_counter.fetchAndAddRelaxed(1)))
 {
-    openFiles(mode);
+    try {
+        openFiles(mode);
+    } catch (...) {
+        // A store that cannot be opened (or brought to this version's
+        // layout) keeps no connection to its files.
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw;
+    }
 }
 
 Store::~Store()

@@ -79,6 +79,8 @@ TEST_F(StoreTest, ReportLogUpdateThenSearchGivesTheIdWithATimeAndARerunReplaces)
     conn->Execute(QStringLiteral("Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog 'II.','03/01/2026','03/31/2026'"));
     conn->Execute(QStringLiteral("Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog 'I.','03/01/2026','03/31/2026'"));
     conn->Execute(QStringLiteral("Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog 'II.','01/01/2026','03/31/2026'"));
+    // An ID compares as the server compares it: "II. " is "II.".
+    conn->Execute(QStringLiteral("Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog 'II. ','01/01/2026','03/31/2026'"));
     EXPECT_EQ(count(QStringLiteral("Patient_Data.tbMedNewDOHReportLog")), 3);
 
     Recordset rs;
@@ -171,6 +173,11 @@ TEST_F(StoreTest, ServiceLookupComparesAsSqlServer)
     EXPECT_EQ(serviceOf(QStringLiteral("23  ")), QStringLiteral("Surgery"));
     EXPECT_EQ(serviceOf(QStringLiteral(" 23")), QStringLiteral("<none>"));
     EXPECT_EQ(serviceOf(QStringLiteral("2'3")), QStringLiteral("<none>"));
+    // A code stored with trailing blanks, as a fixed-width column keeps it.
+    embedded::sql::exec(temp.store().database(),
+                        QStringLiteral("UPDATE BUILD_FILE.tbCoService SET ServiceCode = '31   ' WHERE ServiceCode = '31'"));
+    EXPECT_EQ(serviceOf(QStringLiteral("31")), QStringLiteral("Dental"));
+    EXPECT_EQ(serviceOf(QStringLiteral("31 ")), QStringLiteral("Dental"));
 }
 
 TEST_F(StoreTest, TheSupplementaryUpdateRewritesEveryRow)

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSqlQuery>
+
 using namespace uploads_test;
 
 namespace {
@@ -282,4 +284,92 @@ TEST_F(DemoHospital, AQuarterIsTheSumOfItsMonthsForEveryCount)
             EXPECT_GT(monthly, 0) << table.toStdString() << "." << column.toStdString();
         }
     }
+}
+
+TEST_F(DemoHospital, EveryCodeItWritesHasItsCodeTableRowAndEveryListItsTitles)
+{
+    const auto texts = [](const QString &query) {
+        QString found;
+        s_temp->store().readTransaction([&] {
+            QSqlQuery q = embedded::sql::exec(s_temp->store().database(), query);
+            found = q.next() ? q.value(0).toString() : QString();
+        });
+        return found;
+    };
+    const std::pair<const char *, const char *> checks[] = {
+        {"categories without a title",
+         "SELECT Code FROM (SELECT FinalCategory AS Code FROM Patient_Data.tbAdmission UNION SELECT DeathCategory "
+         "FROM Patient_Data.tbAdmission UNION SELECT DiagnosisCategory FROM Patient_Data.tbOutpatientVisit UNION "
+         "SELECT DiagnosisCategory FROM Patient_Data.tbEmergencyVisit) WHERE Code IS NOT NULL AND Code NOT IN "
+         "(SELECT CategoryCode FROM BUILD_FILE.tbCoICD10Category)"},
+        {"procedures without a title or of another kind",
+         "SELECT o.ProcedureCode FROM Patient_Data.tbOperation o LEFT JOIN BUILD_FILE.tbCoProcedure c ON "
+         "c.ProcedureCode = o.ProcedureCode WHERE c.ProcedureCode IS NULL OR (c.IsMajor <> 0) <> (o.IsMajor <> 0)"},
+        {"services not in the service table",
+         "SELECT ServiceCode FROM (SELECT ServiceCode FROM Patient_Data.tbAdmission UNION SELECT ServiceCode FROM "
+         "Patient_Data.tbOperation UNION SELECT ServiceCode FROM Patient_Data.tbBedAllocation) WHERE ServiceCode "
+         "IS NOT NULL AND ServiceCode NOT IN (SELECT ServiceCode FROM BUILD_FILE.tbCoService)"},
+        {"leading causes and operations shown by their code",
+         "SELECT ICDCode FROM Patient_Data.tbDOHRptSectionII3 WHERE Title = ICDCode UNION SELECT ICDCode FROM "
+         "Patient_Data.tbDOHRptSectionII7 WHERE Title = ICDCode UNION SELECT ICDCode FROM "
+         "Patient_Data.tbDOHRptSectionIII114 WHERE Title = ICDCode UNION SELECT ICDCode FROM "
+         "Patient_Data.tbDOHRptSectionII103 WHERE Title = ICDCode UNION SELECT Code FROM "
+         "Patient_Data.tbDOHRptERTestingAndOthers WHERE RowGroup = 'DISEASE' AND Item = Code UNION SELECT "
+         "ProcedureCode FROM Patient_Data.tbDOHRptSectionII91 WHERE Title = ProcedureCode UNION SELECT "
+         "ProcedureCode FROM Patient_Data.tbDOHRptSectionII92 WHERE Title = ProcedureCode"},
+    };
+    for (const auto &[what, query] : checks)
+        EXPECT_EQ(texts(QStringLiteral("WITH x (c) AS (%1) SELECT COALESCE(group_concat(c, ' '), '') FROM x")
+                            .arg(QString::fromLatin1(query))),
+                  QString())
+            << what;
+    // Psychiatry, ENT and Ophthalmology diagnose under these.
+    EXPECT_EQ(texts(QStringLiteral("SELECT group_concat(CategoryCode || ' ' || Title, '; ') FROM (SELECT * FROM "
+                                   "BUILD_FILE.tbCoICD10Category WHERE CategoryCode IN ('F20', 'H25', 'J35') "
+                                   "ORDER BY 1)")),
+              QStringLiteral("F20 Schizophrenia; H25 Senile cataract; J35 Chronic diseases of tonsils and adenoids"));
+}
+
+TEST_F(DemoHospital, ASetupCodeTypedWithTrailingBlanksGivesTheSameReportsALeadingBlankCounts)
+{
+    const QString from = QStringLiteral("11/01/2025");
+    const QString to = QStringLiteral("11/30/2025");
+    const auto save = [](const QString &newborn, const QString &surgery) {
+        send(*s_temp,
+             QStringLiteral("Patient_Data..sp_DOH_Save_tbMedNewDOHReportSetup 13,'%1','%2'").arg(newborn, surgery));
+    };
+    save(QStringLiteral("13"), QStringLiteral("23"));
+    const QMap<QString, QList<QVariantMap>> typed = uploadAll(s_temp->store(), from, to);
+    ASSERT_EQ(typed.size(), 17);
+    // The codes decide rows here: the newborns' row, and the surgery row,
+    // which the month's first operation (recorded without a service) names.
+    EXPECT_EQ(typed[QStringLiteral("tbDOHRptSectionII21")].last().value(QStringLiteral("RowType")),
+              QStringLiteral("NEWBORN"));
+    ASSERT_EQ(value(QStringLiteral("SELECT ServiceCode IS NULL FROM Patient_Data.tbOperation WHERE OperationDateTime "
+                                   ">= '2025-11-01' ORDER BY OperationDateTime LIMIT 1")),
+              1);
+
+    save(QStringLiteral("13 "), QStringLiteral("23 "));
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbMedNewDOHReportSetup WHERE NewbornCode = "
+                                   "'13 ' AND SurgeryCode = '23 ' AND length(NewbornCode) = 3")),
+              1); // kept as sent
+    const QMap<QString, QList<QVariantMap>> padded = uploadAll(s_temp->store(), from, to);
+    for (auto it = typed.cbegin(); it != typed.cend(); ++it)
+        EXPECT_EQ(padded.value(it.key()), it.value()) << it.key().toStdString();
+
+    // As on the server, " 13" is not service 13 (the setup's look-up finds no
+    // service and the dialog refuses it): newborns count as other patients.
+    save(QStringLiteral(" 13"), QStringLiteral(" 23"));
+    const QMap<QString, QList<QVariantMap>> leading = uploadAll(s_temp->store(), from, to);
+    const qint64 newborns = value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE ServiceCode = "
+                                                 "'13' AND AdmissionDateTime >= '2025-11-01' AND "
+                                                 "AdmissionDateTime < '2025-12-01'"));
+    EXPECT_GT(newborns, 0);
+    const auto admissions = [](const QMap<QString, QList<QVariantMap>> &tables) {
+        return n(tables.value(QStringLiteral("tbDOHRptSectionII1")).value(0), "Admissions");
+    };
+    EXPECT_EQ(admissions(leading), admissions(typed) + newborns);
+    EXPECT_NE(leading[QStringLiteral("tbDOHRptSectionII21")].last().value(QStringLiteral("RowType")),
+              QStringLiteral("NEWBORN"));
+    save(QStringLiteral("13"), QStringLiteral("23"));
 }

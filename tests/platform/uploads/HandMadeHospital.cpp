@@ -1,7 +1,10 @@
 #include "HandMadeHospital.h"
 
+#include "embedded/EmbeddedBackend.h"
 #include "embedded/Store.h"
 
+#include <QDate>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -207,6 +210,28 @@ qint64 scalar(embedded::Store &store, const QString &query)
             value = q.value(0).toLongLong();
     });
     return value;
+}
+
+QMap<QString, QList<QVariantMap>> uploadAll(embedded::Store &store, const QString &from, const QString &to,
+                                            bool trimmed)
+{
+    adodb::Connection connection(std::make_unique<embedded::EmbeddedBackend>(store.folder()));
+    for (const QString &statement : uploadStatements(from, to))
+        connection.Execute(statement);
+    const auto stored = [](const QString &date) {
+        return QDate::fromString(date, QStringLiteral("MM/dd/yyyy")).toString(QStringLiteral("yyyy-MM-dd"));
+    };
+    static const QRegularExpression trailingBlanks(QStringLiteral(" +$"));
+    QMap<QString, QList<QVariantMap>> tables;
+    for (const QString &table : reportTables()) {
+        QList<QVariantMap> rows = reportRows(store, table, stored(from), stored(to));
+        for (QVariantMap &row : rows)
+            for (QVariant &value : row)
+                if (trimmed && value.typeId() == QMetaType::QString)
+                    value = value.toString().remove(trailingBlanks);
+        tables.insert(table, rows);
+    }
+    return tables;
 }
 
 QStringList uploadStatements(const QString &from, const QString &to)

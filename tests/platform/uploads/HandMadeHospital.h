@@ -2,9 +2,12 @@
 
 #include "support/TempStore.h"
 
+#include <QMap>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
+
+#include <ostream>
 
 namespace uploads_test {
 
@@ -19,12 +22,17 @@ void send(testing_support::TempStore &temp, const QString &statement);
 
 // The rows of a report table for a date pair ("yyyy-MM-dd"), by RowOrder
 // when the table has one.
-QList<QVariantMap> reportRows(embedded::Store &store, const QString &table, const QString &from,
-                              const QString &to);
+QList<QVariantMap> reportRows(embedded::Store &store, const QString &table, const QString &from, const QString &to);
 // The one row of a report table whose RowOrder is given (or the only row).
 QVariantMap reportRow(embedded::Store &store, const QString &table, const QString &from, const QString &to,
                       int rowOrder = -1);
 qint64 scalar(embedded::Store &store, const QString &query);
+
+// Runs every upload for a period ("mm/dd/yyyy") and gives every report
+// table's rows for it, by table; with trimmed, each text without its
+// trailing blanks (as the server compares texts).
+QMap<QString, QList<QVariantMap>> uploadAll(embedded::Store &store, const QString &from, const QString &to,
+                                            bool trimmed = false);
 
 // Every upload as the program calls it for a period ("mm/dd/yyyy").
 QStringList uploadStatements(const QString &from, const QString &to);
@@ -32,3 +40,13 @@ QStringList uploadStatements(const QString &from, const QString &to);
 QStringList reportTables();
 
 } // namespace uploads_test
+
+// A report row as a failed comparison shows it: "Column=value" pairs.
+inline void PrintTo(const QVariantMap &row, std::ostream *os)
+{
+    QStringList pairs;
+    for (auto it = row.cbegin(); it != row.cend(); ++it)
+        pairs.append(it.value().isNull() ? it.key() + QStringLiteral("=NULL")
+                                         : QStringLiteral("%1='%2'").arg(it.key(), it.value().toString()));
+    *os << pairs.join(QStringLiteral(", ")).toStdString();
+}

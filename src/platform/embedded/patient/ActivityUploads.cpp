@@ -254,10 +254,10 @@ void uploadSurgicalProcedure(const UploadPeriod &period)
     // under the report setup's surgery service.
     period.run(
         QStringLiteral(
-            "WITH o AS MATERIALIZED (SELECT COALESCE(ServiceCode, ?6) AS Svc, IsMajor <> 0 AS Major"
+            "WITH o AS MATERIALIZED (SELECT %2 AS Svc, IsMajor <> 0 AS Major"
             " FROM Patient_Data.tbOperation WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
             "g AS (SELECT Svc, SUM(Major) AS Major, SUM(NOT Major) AS Minor, COUNT(*) AS Total FROM o GROUP BY Svc), "
-            "ssi AS (SELECT COALESCE(op.ServiceCode, ?6) AS Svc, COUNT(*) AS n FROM Patient_Data.tbInfection i"
+            "ssi AS (SELECT %3 AS Svc, COUNT(*) AS n FROM Patient_Data.tbInfection i"
             " LEFT JOIN Patient_Data.tbOperation op ON op.OperationID = i.OperationID"
             " WHERE i.InfectionType = 'SSI' AND i.InfectionDate >= ?1 AND i.InfectionDate < ?2 GROUP BY 1), "
             "codes AS (SELECT Svc FROM g UNION SELECT Svc FROM ssi), "
@@ -269,7 +269,9 @@ void uploadSurgicalProcedure(const UploadPeriod &period)
             "Service, Major, Minor, Total, SurgicalSiteInfections, SurgicalSiteInfectionRate) "
             "SELECT ?1, ?3, ROW_NUMBER() OVER (ORDER BY Svc), 'SERVICE', Svc, Service, Major, Minor, Total, Ssi, %1"
             " FROM z")
-            .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100"))));
+            .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100")),
+                 fragment::code(QStringLiteral("COALESCE(ServiceCode, ?6)")),
+                 fragment::code(QStringLiteral("COALESCE(op.ServiceCode, ?6)"))));
     period.run(
         QStringLiteral(
             "WITH z AS (SELECT COALESCE(SUM(Major), 0) AS Major, COALESCE(SUM(Minor), 0) AS Minor,"

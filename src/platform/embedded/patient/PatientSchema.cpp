@@ -1,5 +1,6 @@
 #include "PatientSchema.h"
 
+#include "../Schema.h"
 #include "../Store.h"
 
 #include <QSqlQuery>
@@ -27,23 +28,6 @@ const char *const kPatientTables[] = {
         DeliveryType TEXT NOT NULL CHECK (DeliveryType IN ('NSD', 'OVD', 'CS')),
         LiveBirths INTEGER NOT NULL CHECK (LiveBirths >= 0),
         FetalDeaths INTEGER NOT NULL DEFAULT 0 CHECK (FetalDeaths >= 0)))",
-    // Tests and other services given during an emergency visit.
-    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbEmergencyService (
-        EmergencyServiceID INTEGER PRIMARY KEY,
-        EmergencyVisitID INTEGER NOT NULL REFERENCES tbEmergencyVisit (EmergencyVisitID),
-        ServiceType TEXT NOT NULL CHECK (ServiceType IN ('TEST', 'OTHER')),
-        ServiceName TEXT NOT NULL,
-        Quantity INTEGER NOT NULL DEFAULT 1 CHECK (Quantity >= 0)))",
-    // An operation; ServiceCode null means the report setup's surgery service.
-    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbOperation (
-        OperationID INTEGER PRIMARY KEY,
-        PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
-        AdmissionID INTEGER REFERENCES tbAdmission (AdmissionID),
-        OperationDateTime TEXT NOT NULL,
-        ProcedureCode TEXT NOT NULL,
-        IsMajor BIT NOT NULL,
-        PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')),
-        ServiceCode TEXT))",
     R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbInfection (
         InfectionID INTEGER PRIMARY KEY,
         PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID),
@@ -65,18 +49,31 @@ const char *const kPatientTables[] = {
         IsInpatient BIT NOT NULL,
         ExamCount INTEGER NOT NULL CHECK (ExamCount >= 0),
         PRIMARY KEY (ExamDate, Section, IsInpatient)))",
-    R"(CREATE TABLE IF NOT EXISTS Patient_Data.tbBedAllocation (
-        ServiceCode TEXT PRIMARY KEY,
-        AuthorizedBeds INTEGER NOT NULL CHECK (AuthorizedBeds >= 0),
-        ImplementingBeds INTEGER NOT NULL CHECK (ImplementingBeds >= 0)))",
+};
 
-    R"(CREATE TABLE IF NOT EXISTS BUILD_FILE.tbCoICD10Category (
-        CategoryCode TEXT PRIMARY KEY,
-        Title TEXT NOT NULL))",
-    R"(CREATE TABLE IF NOT EXISTS BUILD_FILE.tbCoProcedure (
-        ProcedureCode TEXT PRIMARY KEY,
-        Title TEXT NOT NULL,
-        IsMajor BIT NOT NULL))",
+// The tables holding codes (and the emergency services' names, which the
+// uploads group by), laid out so that an earlier store's are remade with
+// their codes compared the server's way.
+const schema::Layout kCodedTables[] = {
+    // Tests and other services given during an emergency visit.
+    {QStringLiteral("Patient_Data"), QStringLiteral("tbEmergencyService"),
+     QStringLiteral("EmergencyServiceID INTEGER PRIMARY KEY, EmergencyVisitID INTEGER NOT NULL REFERENCES "
+                    "tbEmergencyVisit (EmergencyVisitID), ServiceType TEXT NOT NULL CHECK (ServiceType IN ('TEST', "
+                    "'OTHER')), ServiceName " VELMORA_CODE " NOT NULL, Quantity INTEGER NOT NULL DEFAULT 1 "
+                    "CHECK (Quantity >= 0)")},
+    // An operation; ServiceCode null means the report setup's surgery service.
+    {QStringLiteral("Patient_Data"), QStringLiteral("tbOperation"),
+     QStringLiteral("OperationID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID), "
+                    "AdmissionID INTEGER REFERENCES tbAdmission (AdmissionID), OperationDateTime TEXT NOT NULL, "
+                    "ProcedureCode " VELMORA_CODE " NOT NULL, IsMajor BIT NOT NULL, PayerClass TEXT NOT NULL "
+                    "CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')), ServiceCode " VELMORA_CODE)},
+    {QStringLiteral("Patient_Data"), QStringLiteral("tbBedAllocation"),
+     QStringLiteral("ServiceCode " VELMORA_CODE " PRIMARY KEY, AuthorizedBeds INTEGER NOT NULL CHECK "
+                    "(AuthorizedBeds >= 0), ImplementingBeds INTEGER NOT NULL CHECK (ImplementingBeds >= 0)")},
+    {QStringLiteral("BUILD_FILE"), QStringLiteral("tbCoICD10Category"),
+     QStringLiteral("CategoryCode " VELMORA_CODE " PRIMARY KEY, Title TEXT NOT NULL")},
+    {QStringLiteral("BUILD_FILE"), QStringLiteral("tbCoProcedure"),
+     QStringLiteral("ProcedureCode " VELMORA_CODE " PRIMARY KEY, Title TEXT NOT NULL, IsMajor BIT NOT NULL")},
 };
 
 // The facts the uploads group by are kept on each visit and stay, in plain
@@ -134,14 +131,15 @@ QList<EventTable> eventTables()
         // while the patient is still in.
         {"tbAdmission",
          "AdmissionID",
-         QStringLiteral("AdmissionID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID), "
-                        "AdmissionDateTime TEXT NOT NULL, DischargeDateTime TEXT, ServiceCode TEXT NOT NULL, "
-                        "PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')), "
-                        "DischargeCondition TEXT CHECK (DischargeCondition IN ('R', 'T', 'H', 'A', 'U', 'D')), "
-                        "IsTransferIn BIT NOT NULL DEFAULT 0, FinalDiagnosis TEXT, UnderlyingCause TEXT, "
-                        "IsMaternalDeath BIT NOT NULL DEFAULT 0, "
-                        "CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime), "
-                        "CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))"),
+         QStringLiteral(
+             "AdmissionID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient (PatientID), "
+             "AdmissionDateTime TEXT NOT NULL, DischargeDateTime TEXT, ServiceCode " VELMORA_CODE " NOT NULL, "
+             "PayerClass TEXT NOT NULL CHECK (PayerClass IN ('NPP', 'NPS', 'PP', 'PS', 'HMO', 'OWWA')), "
+             "DischargeCondition TEXT CHECK (DischargeCondition IN ('R', 'T', 'H', 'A', 'U', 'D')), "
+             "IsTransferIn BIT NOT NULL DEFAULT 0, FinalDiagnosis " VELMORA_CODE ", UnderlyingCause " VELMORA_CODE ", "
+             "IsMaternalDeath BIT NOT NULL DEFAULT 0, "
+             "CHECK (DischargeDateTime IS NULL OR DischargeDateTime >= AdmissionDateTime), "
+             "CHECK ((DischargeDateTime IS NULL) = (DischargeCondition IS NULL))"),
          {QStringLiteral("PatientID"), QStringLiteral("AdmissionDateTime"), QStringLiteral("DischargeDateTime"),
           QStringLiteral("FinalDiagnosis"), QStringLiteral("UnderlyingCause")},
          {sex,
@@ -158,31 +156,31 @@ QList<EventTable> eventTables()
           {"AgeAtAdmission", "INTEGER", ageAt("AdmissionDateTime")},
           {"AgeAtDischarge", "INTEGER", ageAt("DischargeDateTime")},
           {"DaysOldAtDischarge", "INTEGER", daysBetween(QStringLiteral("{p}BirthDate"), discharged)},
-          {"FinalCategory", "TEXT", categoryOf(QStringLiteral("{r}FinalDiagnosis"))},
+          {"FinalCategory", VELMORA_CODE, categoryOf(QStringLiteral("{r}FinalDiagnosis"))},
           // A death's cause: the underlying cause, or the final diagnosis
           // when none was recorded.
-          {"DeathCategory", "TEXT",
+          {"DeathCategory", VELMORA_CODE,
            categoryOf(QStringLiteral("COALESCE(NULLIF(trim({r}UnderlyingCause), ''), {r}FinalDiagnosis)"))}}},
         {"tbOutpatientVisit",
          "OutpatientVisitID",
          QStringLiteral("OutpatientVisitID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient "
-                        "(PatientID), VisitDate TEXT NOT NULL, IsNewPatient BIT NOT NULL, Diagnosis TEXT"),
+                        "(PatientID), VisitDate TEXT NOT NULL, IsNewPatient BIT NOT NULL, Diagnosis " VELMORA_CODE),
          {QStringLiteral("PatientID"), QStringLiteral("VisitDate"), QStringLiteral("Diagnosis")},
          {sex,
           birth,
-          {"DiagnosisCategory", "TEXT", categoryOf(QStringLiteral("{r}Diagnosis"))},
+          {"DiagnosisCategory", VELMORA_CODE, categoryOf(QStringLiteral("{r}Diagnosis"))},
           {"Age", "INTEGER", ageAt("VisitDate")}}},
         {"tbEmergencyVisit",
          "EmergencyVisitID",
          QStringLiteral("EmergencyVisitID INTEGER PRIMARY KEY, PatientID INTEGER NOT NULL REFERENCES tbPatient "
                         "(PatientID), VisitDateTime TEXT NOT NULL, Disposition TEXT NOT NULL "
                         "CHECK (Disposition IN ('HOME', 'ADMITTED', 'TRANSFERRED', 'HAMA', 'DIED', 'DOA')), "
-                        "Diagnosis TEXT"),
+                        "Diagnosis " VELMORA_CODE),
          {QStringLiteral("PatientID"), QStringLiteral("VisitDateTime"), QStringLiteral("Diagnosis")},
          {sex,
           birth,
           {"VisitDate", "TEXT", QStringLiteral("substr({r}VisitDateTime, 1, 10)")},
-          {"DiagnosisCategory", "TEXT", categoryOf(QStringLiteral("{r}Diagnosis"))},
+          {"DiagnosisCategory", VELMORA_CODE, categoryOf(QStringLiteral("{r}Diagnosis"))},
           {"Age", "INTEGER", ageAt("VisitDateTime")}}},
     };
 }
@@ -302,57 +300,25 @@ QStringList patientFactTriggers()
     return triggers;
 }
 
-struct ColumnInfo
+schema::Layout layoutOf(const EventTable &t)
 {
-    QString name;
-    bool generated;
-};
-
-QList<ColumnInfo> columnsOf(const QSqlDatabase &db, const QString &table)
-{
-    QList<ColumnInfo> columns;
-    QSqlQuery info = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.table_xinfo(%1)").arg(table));
-    while (info.next())
-        columns.append({info.value(1).toString(), info.value(6).toInt() != 0});
-    return columns;
+    return {QStringLiteral("Patient_Data"), QLatin1String(t.name), tableDefinition(t)};
 }
 
-// True when a table exists but lacks a fact column, or has one the database
-// generates (an earlier layout).
+// True when a table exists but lacks a fact column, has one the database
+// generates, or declares a code column otherwise (an earlier layout).
 bool isOlderLayout(const QSqlDatabase &db, const EventTable &t)
 {
-    const QList<ColumnInfo> have = columnsOf(db, QLatin1String(t.name));
+    const QList<schema::Column> have = schema::columnsOf(db, QStringLiteral("Patient_Data"), QLatin1String(t.name));
     if (have.isEmpty())
         return false;
     for (const Fact &f : t.facts) {
         const auto found = std::find_if(have.begin(), have.end(),
-                                        [&](const ColumnInfo &c) { return c.name == QLatin1String(f.column); });
+                                        [&](const schema::Column &c) { return c.name == QLatin1String(f.column); });
         if (found == have.end() || found->generated)
             return true;
     }
-    return false;
-}
-
-// A table of an earlier layout is made anew with its rows (the writers'
-// columns), and its facts are worked out.
-void rebuild(const QSqlDatabase &db, const EventTable &t)
-{
-    const QString table = QLatin1String(t.name);
-    QStringList kept;
-    for (const ColumnInfo &c : columnsOf(db, table)) {
-        const bool fact = std::any_of(t.facts.begin(), t.facts.end(),
-                                      [&](const Fact &f) { return c.name == QLatin1String(f.column); });
-        if (!c.generated && !fact)
-            kept.append(c.name);
-    }
-    const QString columns = kept.join(QStringLiteral(", "));
-    sql::exec(db, QStringLiteral("CREATE TABLE Patient_Data.%1Rebuilt (%2)").arg(table, tableDefinition(t)));
-    sql::exec(
-        db,
-        QStringLiteral("INSERT INTO Patient_Data.%1Rebuilt (%2) SELECT %2 FROM Patient_Data.%1").arg(table, columns));
-    sql::exec(db, QStringLiteral("DROP TABLE Patient_Data.%1").arg(table));
-    sql::exec(db, QStringLiteral("ALTER TABLE Patient_Data.%1Rebuilt RENAME TO %1").arg(table));
-    sql::exec(db, refreshFacts(t, QStringLiteral("Patient_Data."), QString()));
+    return schema::hasOlderCodeColumns(db, layoutOf(t));
 }
 
 // The ten leading causes share one shape.
@@ -463,6 +429,8 @@ const char *const kCategories[][2] = {
     {"D25", "Leiomyoma of uterus"},
     {"E11", "Type 2 diabetes mellitus"},
     {"E86", "Volume depletion"},
+    {"F20", "Schizophrenia"},
+    {"H25", "Senile cataract"},
     {"I10", "Essential (primary) hypertension"},
     {"I21", "Acute myocardial infarction"},
     {"I50", "Heart failure"},
@@ -471,6 +439,7 @@ const char *const kCategories[][2] = {
     {"J06", "Acute upper respiratory infections of multiple and unspecified sites"},
     {"J18", "Pneumonia, organism unspecified"},
     {"J20", "Acute bronchitis"},
+    {"J35", "Chronic diseases of tonsils and adenoids"},
     {"J44", "Other chronic obstructive pulmonary disease"},
     {"J45", "Asthma"},
     {"K29", "Gastritis and duodenitis"},
@@ -552,6 +521,8 @@ void createTables(const QSqlDatabase &db)
 {
     for (const char *ddl : kPatientTables)
         sql::exec(db, QString::fromUtf8(ddl));
+    for (const schema::Layout &t : kCodedTables)
+        sql::exec(db, schema::createStatement(t));
     for (const EventTable &t : eventTables())
         sql::exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS Patient_Data.%1 (%2)")
                           .arg(QLatin1String(t.name), tableDefinition(t)));
@@ -564,62 +535,46 @@ void createTables(const QSqlDatabase &db)
     for (const char *ddl : kReportTables)
         sql::exec(db, QString::fromUtf8(ddl));
 
-    QSqlQuery count = sql::exec(db, QStringLiteral("SELECT COUNT(*) FROM BUILD_FILE.tbCoICD10Category"));
-    if (count.next() && count.value(0).toLongLong() == 0) {
-        QSqlQuery insert = sql::prepare(
-            db, QStringLiteral("INSERT INTO BUILD_FILE.tbCoICD10Category (CategoryCode, Title) VALUES (?, ?)"));
-        for (const auto &category : kCategories) {
-            insert.bindValue(0, QString::fromUtf8(category[0]));
-            insert.bindValue(1, QString::fromUtf8(category[1]));
-            sql::exec(insert);
-        }
+    // Every seeded category and procedure the store lacks is added: a store
+    // of an earlier version gets the codes seeded since. A code the store
+    // already holds keeps its own title.
+    QSqlQuery category = sql::prepare(db, QStringLiteral("INSERT INTO BUILD_FILE.tbCoICD10Category (CategoryCode, "
+                                                         "Title) VALUES (?, ?) ON CONFLICT DO NOTHING"));
+    for (const auto &c : kCategories) {
+        category.bindValue(0, QString::fromUtf8(c[0]));
+        category.bindValue(1, QString::fromUtf8(c[1]));
+        sql::exec(category);
     }
-    QSqlQuery procedures = sql::exec(db, QStringLiteral("SELECT COUNT(*) FROM BUILD_FILE.tbCoProcedure"));
-    if (procedures.next() && procedures.value(0).toLongLong() == 0) {
-        QSqlQuery insert = sql::prepare(
-            db,
-            QStringLiteral("INSERT INTO BUILD_FILE.tbCoProcedure (ProcedureCode, Title, IsMajor) VALUES (?, ?, ?)"));
-        for (const ProcedureCode &p : kProcedures) {
-            insert.bindValue(0, QString::fromUtf8(p.code));
-            insert.bindValue(1, QString::fromUtf8(p.title));
-            insert.bindValue(2, p.major ? 1 : 0);
-            sql::exec(insert);
-        }
+    QSqlQuery procedure = sql::prepare(db, QStringLiteral("INSERT INTO BUILD_FILE.tbCoProcedure (ProcedureCode, "
+                                                          "Title, IsMajor) VALUES (?, ?, ?) ON CONFLICT DO NOTHING"));
+    for (const ProcedureCode &p : kProcedures) {
+        procedure.bindValue(0, QString::fromUtf8(p.code));
+        procedure.bindValue(1, QString::fromUtf8(p.title));
+        procedure.bindValue(2, p.major ? 1 : 0);
+        sql::exec(procedure);
     }
 }
 
-void upgradeTables(const QSqlDatabase &db)
+QList<schema::Remake> olderTables(const QSqlDatabase &db)
 {
-    QList<EventTable> older;
+    QList<schema::Remake> older;
+    for (const schema::Layout &t : kCodedTables)
+        if (schema::hasOlderCodeColumns(db, t))
+            older.append({t, {}, {}, {}});
+    // An event table's facts are worked out again from its rows; the
+    // patient's trigger names the table, and createTables makes it again.
     for (const EventTable &t : eventTables()) {
-        if (isOlderLayout(db, t))
-            older.append(t);
+        if (!isOlderLayout(db, t))
+            continue;
+        QStringList facts;
+        for (const Fact &f : t.facts)
+            facts.append(QLatin1String(f.column));
+        older.append({layoutOf(t),
+                      facts,
+                      refreshFacts(t, QStringLiteral("Patient_Data."), QString()),
+                      {QStringLiteral("DROP TRIGGER IF EXISTS Patient_Data.trPatientChanged")}});
     }
-    if (older.isEmpty())
-        return;
-    // Remaking a table its deliveries and operations refer to needs the
-    // references unchecked until the rows are back; they are checked before
-    // the change is kept.
-    sql::exec(db, QStringLiteral("PRAGMA foreign_keys=OFF"));
-    try {
-        sql::exec(db, QStringLiteral("BEGIN IMMEDIATE"));
-        // A trigger naming a table being remade would stop the renaming;
-        // createTables makes them again.
-        sql::exec(db, QStringLiteral("DROP TRIGGER IF EXISTS Patient_Data.trPatientChanged"));
-        for (const EventTable &t : older)
-            rebuild(db, t);
-        QSqlQuery broken = sql::exec(db, QStringLiteral("PRAGMA Patient_Data.foreign_key_check"));
-        if (broken.next())
-            throw adodb::BackendError(QStringLiteral("The patient data could not be brought to this version's "
-                                                     "layout: a row of %1 refers to a missing record.")
-                                          .arg(broken.value(0).toString()));
-        sql::exec(db, QStringLiteral("COMMIT"));
-    } catch (...) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        sql::exec(db, QStringLiteral("PRAGMA foreign_keys=ON"));
-        throw;
-    }
-    sql::exec(db, QStringLiteral("PRAGMA foreign_keys=ON"));
+    return older;
 }
 
 } // namespace embedded::patient

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../Schema.h"
+
 #include <QSqlDatabase>
 
 namespace embedded::patient {
@@ -7,8 +9,8 @@ namespace embedded::patient {
 // Patient data, its code tables (ICD-10 categories, procedures) and the
 // report tables the upload procedures fill; kept by "IF NOT EXISTS".
 void createTables(const QSqlDatabase &db);
-// Brings patient tables written by an earlier version to this layout,
-// keeping every row. Runs outside any transaction (it takes its own).
-void upgradeTables(const QSqlDatabase &db);
+// The patient tables and code tables an earlier version laid out
+// differently, for schema::upgradeAll to make anew with their rows.
+QList<schema::Remake> olderTables(const QSqlDatabase &db);
 
 } // namespace embedded::patient

@@ -1,5 +1,7 @@
 #include "UploadPeriod.h"
 
+#include "../Schema.h"
+
 #include "com/Runtime.h"
 
 #include <QRegularExpression>
@@ -43,8 +45,13 @@ UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arg
             throw BackendError(
                 QStringLiteral("The upload option %1 is not supported; the only option is 2.").arg(option), 50000);
     }
-    QSqlQuery setup = sql::exec(m_db, QStringLiteral("SELECT PediaAge, NewbornCode, SurgeryCode "
-                                                     "FROM Patient_Data.tbMedNewDOHReportSetup"));
+    // The setup keeps its codes as they were typed; the uploads take them as
+    // the server compares them (trailing blanks do not count), so that where
+    // a setup code becomes a value (the service of operations recorded
+    // without one) it is the same text however it was typed.
+    QSqlQuery setup =
+        sql::exec(m_db, QStringLiteral("SELECT PediaAge, rtrim(NewbornCode, ' '), "
+                                       "rtrim(SurgeryCode, ' ') FROM Patient_Data.tbMedNewDOHReportSetup"));
     if (!setup.next())
         throw BackendError(QStringLiteral("No DOH report setup exists: save the report setup (paediatric age, "
                                           "newborn and surgery service codes) before generating the reports."),
@@ -97,6 +104,11 @@ void UploadPeriod::run(const QString &statement) const
 }
 
 namespace fragment {
+
+QString code(const QString &expression)
+{
+    return QStringLiteral("(%1) COLLATE " VELMORA_CODE_COLLATION).arg(expression);
+}
 
 QString rate(const QString &numerator, const QString &denominator, const QString &per)
 {

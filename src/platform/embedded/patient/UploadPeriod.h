@@ -45,6 +45,10 @@ private:
 
 // SQL fragments shared by the uploads.
 namespace fragment {
+// A code an expression works out (from a code column and a setup code),
+// compared as the code columns are; an expression other than a plain column
+// would otherwise compare exactly.
+QString code(const QString &expression);
 // A rate rounded to two decimals; null when the denominator is zero.
 QString rate(const QString &numerator, const QString &denominator, const QString &per);
 // Common table expressions "stays" and "census": every admission overlapping
