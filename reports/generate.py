@@ -432,10 +432,10 @@ def reports():
                'Bed occupancy rate = inpatient service days \u00d7 100 \u00f7 (beds \u00d7 days in the period). '
                'Average length of stay = total length of stay \u00f7 discharges. ' + NEWBORN_NOTE])
 
-    payer, condition, death = 30, 44, 30
+    payer, condition, death = 32, 44, 30
     files['rptNewDOHInpatientDischargesByService.rpt'] = table_report(
         'rptNewDOHInpatientDischargesByService', 'II. Hospital Operations. B. Discharges', 'tbDOHRptSectionII21',
-        [Col('Type of service', 'Service', 96, 'wide'), Col('Patients', 'Patients', 34),
+        [Col('Type of service', 'Service', 90, 'wide'), Col('Patients', 'Patients', 34),
          Col('Total length of stay', 'TotalLengthOfStay', 38),
          Col('Pay', 'NonPhilHealthPay', payer, group='Non-PhilHealth'),
          Col('Service', 'NonPhilHealthService', payer, group='Non-PhilHealth'),
@@ -504,7 +504,7 @@ def reports():
     files['rptERTestingAndOthers.rpt'] = table_report(
         'rptERTestingAndOthers', 'II. B.4 Emergency Visits, Testing, Other Services and Diseases Seen',
         'tbDOHRptERTestingAndOthers',
-        [Col('ICD-10 code', 'ICDCode', 50, 'code'), Col('Item', 'Item', 280, 'wide'), Col('Adult', 'Adult', 70),
+        [Col('ICD-10', 'ICDCode', 50, 'code'), Col('Item', 'Item', 280, 'wide'), Col('Adult', 'Adult', 70),
          Col('Paediatric', 'Pedia', 70), Col('Total', 'Total', 70)],
         report_id='II.', heading_lines=1,
         select=(f"SELECT RowOrder, {group_caption} AS GroupCaption, CASE WHEN RowGroup = 'DISEASE' THEN Code END "

@@ -1,16 +1,19 @@
 // Not a test: every DOH report of one month of the demo hospital, generated
-// and painted page by page into PNG files for a look by eye.
+// and painted page by page into PNG files for a look by eye, and six of them
+// as the viewer window shows them (run under Xvfb for those).
 // Usage: report_pages <output folder> [year month [scale]]
 #include "fixtures/DemoReports.h"
 
 #include "catalogue/ReportFiles.h"
 #include "reportengine/Painter.h"
 #include "reportengine/ReportEngine.h"
+#include "reporting/frmReportViewerShared.h"
 #include "reporting/modCrystal.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 
 #include <cstdio>
 
@@ -45,5 +48,22 @@ int main(int argc, char **argv)
         } catch (const std::exception &e) {
             std::printf("%s: %s\n", qPrintable(entry.file), e.what());
         }
+    // Page 1 of six sections in the viewer window, as a records officer sees it.
+    for (const char *title : {"II. Hospital Operations. A.Summary of Patients in the Hospital",
+                              "II. Hospital Operations. B. Discharges", "II. B.2. Top 10 Leading Causes of Morbidity",
+                              "II. C. Deaths", "II. D. Health Associated Infections", "I. Hospital General Information"}) {
+        const catalogue::ReportFile *entry = catalogue::FindReportFile(QString::fromUtf8(title));
+        demo.open(*entry, first, last);
+        frmReportViewerShared window;
+        window.setWindowTitle(entry->title);
+        window.resize(1100, 900);
+        window.Form_Load();
+        window.show();
+        QTest::qWait(300);
+        QString name = entry->file;
+        name.chop(4);
+        window.grab().save(out + QLatin1Char('/') + name + QStringLiteral("-viewer.png"));
+        window.close();
+    }
     return 0;
 }
