@@ -22,11 +22,8 @@ void openConnection(const QString &name, const OdbcConnectSettings &settings)
     db.setConnectOptions(OdbcConnectOptions(settings.loginTimeout));
     const bool opened = db.open();
     db.setDatabaseName(QString());
-    if (!opened) {
-        const QSqlError error = db.lastError();
-        throw BackendError(odbc::databaseMessage(error),
-                           error.nativeErrorCode().section(QLatin1Char(';'), 0, 0).toLong());
-    }
+    if (!opened)
+        odbc::raise(db.lastError());
     for (const QString &statement : settings.sessionStatements) {
         QSqlQuery q(db);
         if (!q.exec(statement))
@@ -52,6 +49,12 @@ QString databaseMessage(const QSqlError &error)
     if (end < 0)
         end = text.size();
     return text.mid(leading.capturedEnd(), end - leading.capturedEnd()).trimmed();
+}
+
+void raise(const QSqlError &error)
+{
+    // Qt joins the native codes of several diagnostics with ";".
+    throw BackendError(databaseMessage(error), error.nativeErrorCode().section(QLatin1Char(';'), 0, 0).toLong());
 }
 
 com::Variant fromQt(const QVariant &value)

@@ -21,10 +21,12 @@ QString databaseMessage(const QSqlError &error);
 // A Qt value as the program's Variant: a null stays Null, dates become date-times.
 com::Variant fromQt(const QVariant &value);
 
+// Fails with the database's message and its native error code.
+[[noreturn]] void raise(const QSqlError &error);
+
 template <typename Query> [[noreturn]] void fail(const Query &query)
 {
-    const QSqlError error = query.lastError();
-    throw BackendError(databaseMessage(error), error.nativeErrorCode().section(QLatin1Char(';'), 0, 0).toLong());
+    raise(query.lastError());
 }
 
 // Collects the results of a statement that ran: the rows of the first result
