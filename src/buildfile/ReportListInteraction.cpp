@@ -3,8 +3,9 @@
 // status-bar hint.
 #include "buildfile/frmNewDOHBuildFile.h"
 
+#include "buildfile/PictureBox.h"
+
 #include <QCheckBox>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -53,7 +54,7 @@ void frmNewDOHBuildFile::RowColor()
         QTreeWidgetItem *row = lvwReport->topLevelItem(i);
         PaintRow(row, Mark(row).toInt() == 1);
     }
-    PicCancel->setFocus(Qt::OtherFocusReason);
+    PicCancel[0]->setFocus(Qt::OtherFocusReason);
 }
 
 void frmNewDOHBuildFile::ResetRowsColor()
@@ -117,7 +118,7 @@ void frmNewDOHBuildFile::lvwReport_ItemClick(QTreeWidgetItem *item)
         SetMark(highlighted, true);
         SetChecked(highlighted, true);
     }
-    PicCancel->setFocus(Qt::OtherFocusReason);
+    PicCancel[0]->setFocus(Qt::OtherFocusReason);
     if (item)
         SetMark(item, item->checkState(kNameColumn) == Qt::Checked);
     RowColor();

@@ -1,11 +1,13 @@
 #include "buildfile/frmNewDOHBuildFile.h"
 
-#include "com/Runtime.h"
+#include "buildfile/PictureBox.h"
 #include "buildfile/ReportRowDelegate.h"
+#include "com/Runtime.h"
 #include "forms/ErrorTrap.h"
 #include "forms/Twips.h"
 #include "setup/frmDOHSetup.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -14,11 +16,17 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QWindow>
 
+#include <memory>
+
 namespace {
+
+const QString kPlacementKey = QStringLiteral("frmNewDOHBuildFile/Geometry");
 
 QFont DesignFont(const QString &family, double points, bool bold)
 {
@@ -28,12 +36,11 @@ QFont DesignFont(const QString &family, double points, bool bold)
     return font;
 }
 
-QPushButton *HiddenButton(QWidget *parent, const QString &caption, double left, double width)
+std::unique_ptr<QSettings> OpenSettings(const QString &file)
 {
-    auto *button = new QPushButton(caption, parent);
-    forms::PlaceTwips(button, left, 7830, width, 435);
-    button->setVisible(false);
-    return button;
+    if (file.isEmpty())
+        return std::make_unique<QSettings>();
+    return std::make_unique<QSettings>(file, QSettings::IniFormat);
 }
 
 } // namespace
@@ -46,6 +53,7 @@ frmNewDOHBuildFile::frmNewDOHBuildFile(QWidget *parent)
                    + QString::number(com::App::Revision()));
     CreateControls();
     ConnectCommands();
+    Form_Load();
 }
 
 frmNewDOHBuildFile::~frmNewDOHBuildFile() = default;
@@ -58,10 +66,39 @@ void frmNewDOHBuildFile::InitializeForm(const adodb::ConnectionPtr &pobjConnecti
 void frmNewDOHBuildFile::LoadForm()
 {
     PrepareForm();
+    RestoreWindowPlacement();
     exec();
-    // The window lets go of the shared connection when it unloads; the
-    // connection itself stays open for whoever opened the window.
+    SaveWindowPlacement();
+}
+
+void frmNewDOHBuildFile::Form_Load()
+{
+    ResizeControls();
+}
+
+void frmNewDOHBuildFile::done(int result)
+{
+    Form_Unload();
+    QDialog::done(result);
+}
+
+void frmNewDOHBuildFile::Form_Unload()
+{
+    // The window lets go of the shared connection; the connection itself
+    // stays open for whoever opened the window.
     m_connection.reset();
+}
+
+void frmNewDOHBuildFile::RestoreWindowPlacement()
+{
+    const QByteArray placement = OpenSettings(m_settingsFile)->value(kPlacementKey).toByteArray();
+    if (!placement.isEmpty())
+        restoreGeometry(placement);
+}
+
+void frmNewDOHBuildFile::SaveWindowPlacement() const
+{
+    OpenSettings(m_settingsFile)->setValue(kPlacementKey, saveGeometry());
 }
 
 void frmNewDOHBuildFile::CreateControls()
@@ -73,6 +110,16 @@ void frmNewDOHBuildFile::CreateControls()
     setPalette(windowPalette);
     setFont(DesignFont(QStringLiteral("Arial"), 8.25, true));
     resize(forms::TwipsToPixels(11280), forms::TwipsToPixels(7920));
+    // Smaller, the fixed-size controls the layout moves would run into each
+    // other and off the edge.
+    setMinimumSize(size());
+    // Moves over the window's own background clear the hover looks.
+    setMouseTracking(true);
+
+    auto place = [this](QWidget *control, double left, double top, double width, double height) {
+        forms::PlaceTwips(control, left, top, width, height);
+        m_layoutControls.append(control);
+    };
 
     FraHead = new QFrame(this);
     FraHead->setObjectName(QStringLiteral("FraHead"));
@@ -80,31 +127,39 @@ void frmNewDOHBuildFile::CreateControls()
     FraHead->setAutoFillBackground(true);
     QPalette headPalette = FraHead->palette();
     headPalette.setColor(QPalette::Window, QColor(16, 97, 156));
-    headPalette.setColor(QPalette::WindowText, palette().color(QPalette::Base));
+    headPalette.setColor(QPalette::WindowText, QApplication::palette("QMenu").color(QPalette::Window));
     FraHead->setPalette(headPalette);
-    forms::PlaceTwips(FraHead, 0, 0, 12045, 1065);
+    place(FraHead, 0, 0, 12045, 1065);
 
     lblTitle = new QLabel(QStringLiteral("DEPARTMENT OF HEALTH REPORTS"), FraHead);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
     lblTitle->setFont(DesignFont(QStringLiteral("Times New Roman"), 15.75, true));
-    forms::PlaceTwips(lblTitle, 210, 210, 6405, 555);
+    place(lblTitle, 210, 210, 6405, 555);
+
+    CreateHeaderLink(lblInfo, QStringLiteral("lblInfo"), QStringLiteral("Info"), QStringLiteral("Hospital Info"), 9840,
+                     270, 375, 345, 255);
+    CreateHeaderLink(lblSetup, QStringLiteral("lblSetup"), QStringLiteral("Setup"), QStringLiteral("Setup"), 10440, 270,
+                     585, 555, 285);
 
     lblYear = new QLabel(QStringLiteral("Year"), this);
+    lblYear->setObjectName(QStringLiteral("lblYear"));
     lblYear->setFont(DesignFont(QStringLiteral("Verdana"), 9, true));
-    forms::PlaceTwips(lblYear, 210, 2190, 1065, 225);
+    place(lblYear, 210, 2190, 1065, 225);
 
     cboYear = new QComboBox(this);
     cboYear->setObjectName(QStringLiteral("cboYear"));
     cboYear->setFont(DesignFont(QStringLiteral("Verdana"), 8.25, false));
-    forms::PlaceTwips(cboYear, 810, 2130, 2775, 315);
+    place(cboYear, 810, 2130, 2775, 315);
 
     lblMonth = new QLabel(QStringLiteral("Month"), this);
+    lblMonth->setObjectName(QStringLiteral("lblMonth"));
     lblMonth->setFont(DesignFont(QStringLiteral("Verdana"), 9, true));
-    forms::PlaceTwips(lblMonth, 4410, 2190, 1065, 225);
+    place(lblMonth, 4410, 2190, 1065, 225);
 
     cboMonth = new QComboBox(this);
     cboMonth->setObjectName(QStringLiteral("cboMonth"));
     cboMonth->setFont(DesignFont(QStringLiteral("Verdana"), 8.25, false));
-    forms::PlaceTwips(cboMonth, 5190, 2130, 2775, 315);
+    place(cboMonth, 5190, 2130, 2775, 315);
 
     lvwReport = new QTreeWidget(this);
     lvwReport->setObjectName(QStringLiteral("lvwReport"));
@@ -115,9 +170,12 @@ void frmNewDOHBuildFile::CreateControls()
     lvwReport->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvwReport->setColumnCount(3);
     lvwReport->setHeaderLabels({QStringLiteral("Report Name"), QStringLiteral("Last Updated"), QString()});
-    forms::PlaceTwips(lvwReport, 60, 2610, 11340, 3855);
+    place(lvwReport, 60, 2610, 11340, 3855);
     lvwReport->setColumnWidth(kNameColumn, lvwReport->width() / 3 * 2);
-    lvwReport->setColumnWidth(kLastUpdatedColumn, lvwReport->width() / 3);
+    // "Last Updated" takes what the first column leaves inside the list's
+    // border and scroll bar.
+    lvwReport->header()->setStretchLastSection(false);
+    lvwReport->header()->setSectionResizeMode(kLastUpdatedColumn, QHeaderView::Stretch);
     lvwReport->setColumnWidth(kMarkColumn, 0);
     lvwReport->setColumnHidden(kMarkColumn, true);
     lvwReport->setItemDelegate(new ReportRowDelegate(lvwReport));
@@ -126,23 +184,23 @@ void frmNewDOHBuildFile::CreateControls()
     chkAll = new QCheckBox(QStringLiteral("Select All"), this);
     chkAll->setObjectName(QStringLiteral("chkAll"));
     chkAll->setFont(DesignFont(QStringLiteral("Verdana"), 9, true));
-    forms::PlaceTwips(chkAll, 90, 6480, 1755, 465);
+    QPalette checkPalette = chkAll->palette();
+    checkPalette.setColor(QPalette::Window, Qt::white);
+    chkAll->setPalette(checkPalette);
+    place(chkAll, 90, 6480, 1755, 465);
 
-    // Plain stand-ins for the picture buttons, at their design places.
-    PicGenerate = new QPushButton(QStringLiteral("Generate"), this);
-    PicGenerate->setObjectName(QStringLiteral("PicGenerate"));
-    forms::PlaceTwips(PicGenerate, 7590, 6810, 1845, 405);
-    PicCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    PicCancel->setObjectName(QStringLiteral("PicCancel"));
-    PicCancel->setAutoDefault(false);
-    PicGenerate->setAutoDefault(false);
-    forms::PlaceTwips(PicCancel, 9450, 6810, 1845, 405);
+    CreatePictureButton(PicPrint, lblPrint, QStringLiteral("Print"), 5730);
+    CreatePictureButton(PicGenerate, lblGenerate, QStringLiteral("Generate"), 7590);
+    CreatePictureButton(PicCancel, lblCancel, QStringLiteral("Cancel"), 9450);
+    // Cancel shows its highlighted look until the pointer first crosses the background.
+    PicPrint[1]->hide();
+    PicGenerate[1]->hide();
 
     pbMain = new QProgressBar(this);
     pbMain->setObjectName(QStringLiteral("pbMain"));
     pbMain->setTextVisible(false);
     pbMain->setMinimum(0);
-    forms::PlaceTwips(pbMain, 60, 6900, 5295, 240);
+    place(pbMain, 60, 6900, 5295, 240);
     pbMain->setVisible(false);
 
     lblProgress = new QLabel(this);
@@ -151,38 +209,73 @@ void frmNewDOHBuildFile::CreateControls()
     QPalette progressPalette = lblProgress->palette();
     progressPalette.setColor(QPalette::WindowText, QColor(192, 0, 0));
     lblProgress->setPalette(progressPalette);
-    forms::PlaceTwips(lblProgress, 60, 7140, 5310, 300);
+    place(lblProgress, 60, 7140, 5310, 300);
     lblProgress->setVisible(false);
 
     sbrMain = new QStatusBar(this);
     sbrMain->setObjectName(QStringLiteral("sbrMain"));
     sbrMain->setSizeGripEnabled(false);
-    forms::PlaceTwips(sbrMain, 0, 7635, 11280, 285);
+    place(sbrMain, 0, 7635, 11280, 285);
 
-    cmdEditHospitalInfo = HiddenButton(this, QStringLiteral("&Hospital Info"), 2580, 1665);
-    cmdEditHospitalInfo->setFont(DesignFont(QStringLiteral("Verdana"), 8.25, false));
-    cmdSetup = HiddenButton(this, QStringLiteral("&Setup"), 4260, 1665);
-    cmdPrint = HiddenButton(this, QStringLiteral("&Print"), 6570, 1545);
-    cmdGenerate = HiddenButton(this, QStringLiteral("Gene&rate"), 8130, 1545);
-    cmdCancel = HiddenButton(this, QStringLiteral("&Cancel"), 9690, 1545);
-    for (QPushButton *button : {cmdEditHospitalInfo, cmdSetup, cmdPrint, cmdGenerate, cmdCancel})
+    auto hiddenButton = [&](const QString &name, const QString &caption, double left, double width) {
+        auto *button = new QPushButton(caption, this);
+        button->setObjectName(name);
         button->setAutoDefault(false);
+        place(button, left, 7830, width, 435);
+        button->setVisible(false);
+        return button;
+    };
+    cmdEditHospitalInfo =
+        hiddenButton(QStringLiteral("cmdEditHospitalInfo"), QStringLiteral("&Hospital Info"), 2580, 1665);
+    cmdEditHospitalInfo->setFont(DesignFont(QStringLiteral("Verdana"), 8.25, false));
+    cmdSetup = hiddenButton(QStringLiteral("cmdSetup"), QStringLiteral("&Setup"), 4260, 1665);
+    cmdPrint = hiddenButton(QStringLiteral("cmdPrint"), QStringLiteral("&Print"), 6570, 1545);
+    cmdGenerate = hiddenButton(QStringLiteral("cmdGenerate"), QStringLiteral("Gene&rate"), 8130, 1545);
+    cmdCancel = hiddenButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"), 9690, 1545);
+
+    // Labels write from their top left corner, and keep their design size
+    // unless their text needs more, as it may with another font in place of a
+    // missing design font, or at another scaling.
+    for (QLabel *label : {lblTitle, lblInfo[0], lblInfo[1], lblSetup[0], lblSetup[1], lblYear, lblMonth}) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->resize(label->size().expandedTo(label->sizeHint()));
+    }
+    lblProgress->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void frmNewDOHBuildFile::RunCommand(Command command)
+{
+    forms::Guarded([this, command] { (this->*command)(); });
 }
 
 void frmNewDOHBuildFile::ConnectCommands()
 {
-    auto guarded = [this](void (frmNewDOHBuildFile::*handler)()) {
-        return [this, handler] { forms::Guarded([this, handler] { (this->*handler)(); }); };
+    const struct
+    {
+        QPushButton *button;
+        Command command;
+    } hiddenButtons[] = {
+        {cmdEditHospitalInfo, &frmNewDOHBuildFile::cmdEditHospitalInfo_Click},
+        {cmdSetup, &frmNewDOHBuildFile::cmdSetup_Click},
+        {cmdPrint, &frmNewDOHBuildFile::cmdPrint_Click},
+        {cmdGenerate, &frmNewDOHBuildFile::cmdGenerate_Click},
+        {cmdCancel, &frmNewDOHBuildFile::cmdCancel_Click},
     };
-    connect(cmdGenerate, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdGenerate_Click));
-    connect(PicGenerate, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdGenerate_Click));
-    connect(cmdPrint, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdPrint_Click));
-    connect(cmdEditHospitalInfo, &QPushButton::clicked, this,
-            guarded(&frmNewDOHBuildFile::cmdEditHospitalInfo_Click));
-    connect(cmdSetup, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdSetup_Click));
-    connect(cmdCancel, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdCancel_Click));
-    connect(PicCancel, &QPushButton::clicked, this, guarded(&frmNewDOHBuildFile::cmdCancel_Click));
+    for (const auto &[button, command] : hiddenButtons) {
+        connect(button, &QPushButton::clicked, this, [this, command = command] { RunCommand(command); });
+        // A hidden button's access key does nothing by itself; the window
+        // answers the same key by clicking it.
+        auto *shortcut = new QShortcut(QKeySequence::mnemonic(button->text()), this);
+        connect(shortcut, &QShortcut::activated, button, &QPushButton::click);
+    }
+    ControlEvents *printHighlighted = ConnectPictureButton(PicPrint, lblPrint, &frmNewDOHBuildFile::cmdPrint_Click);
+    connect(printHighlighted, &ControlEvents::focusLost, PicPrint[1], &QWidget::hide);
+    ConnectPictureButton(PicGenerate, lblGenerate, &frmNewDOHBuildFile::cmdGenerate_Click);
+    ConnectPictureButton(PicCancel, lblCancel, &frmNewDOHBuildFile::cmdCancel_Click);
+    ConnectHeaderLink(lblInfo, &frmNewDOHBuildFile::cmdEditHospitalInfo_Click);
+    ConnectHeaderLink(lblSetup, &frmNewDOHBuildFile::cmdSetup_Click);
 
+    auto guarded = [this](void (frmNewDOHBuildFile::*handler)()) { return [this, handler] { RunCommand(handler); }; };
     connect(cboYear, &QComboBox::currentIndexChanged, this, guarded(&frmNewDOHBuildFile::cboYear_Click));
     connect(cboMonth, &QComboBox::currentIndexChanged, this, guarded(&frmNewDOHBuildFile::cboMonth_Click));
     // toggled, not clicked: a change made from code reaches the handler too,

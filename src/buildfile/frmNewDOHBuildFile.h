@@ -6,8 +6,11 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 
+class ControlEvents;
+class PictureBox;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -76,6 +79,15 @@ public:
     void cmdSetup_Click();
     void cmdCancel_Click();
 
+    // Layout: re-lays the controls out for the client area's size, scaling
+    // their places from the size of the previous call. The first call only
+    // records the size.
+    void ResizeControls();
+
+    // The file where the window keeps its size and place between runs; the
+    // program's own settings unless a test names another.
+    void setSettingsFile(const QString &file) { m_settingsFile = file; }
+
     // The date the window takes as today (year and month defaults); the
     // system date unless a test fixes it.
     void setTodayProvider(std::function<QDate()> today) { m_today = std::move(today); }
@@ -94,8 +106,16 @@ public:
     QComboBox *cboMonth = nullptr;
     QTreeWidget *lvwReport = nullptr;
     QCheckBox *chkAll = nullptr;
-    QPushButton *PicGenerate = nullptr;
-    QPushButton *PicCancel = nullptr;
+    // Picture buttons and header links come in pairs at one place: index 0 is
+    // the normal look, index 1 the highlighted one above it.
+    std::array<PictureBox *, 2> PicPrint{};
+    std::array<QLabel *, 2> lblPrint{};
+    std::array<PictureBox *, 2> PicGenerate{};
+    std::array<QLabel *, 2> lblGenerate{};
+    std::array<PictureBox *, 2> PicCancel{};
+    std::array<QLabel *, 2> lblCancel{};
+    std::array<QLabel *, 2> lblInfo{};
+    std::array<QLabel *, 2> lblSetup{};
     QProgressBar *pbMain = nullptr;
     QLabel *lblProgress = nullptr;
     QStatusBar *sbrMain = nullptr;
@@ -109,13 +129,42 @@ public:
     static constexpr int kLastUpdatedColumn = 1;
     static constexpr int kMarkColumn = 2;
 
+public slots:
+    // Every way out of the window (Cancel, Esc, the close box) ends here,
+    // where the window unloads.
+    void done(int result) override;
+
 protected:
     bool event(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
 
 private:
+    using Command = void (frmNewDOHBuildFile::*)();
+
     void CreateControls();
+    // A picture button named by its caption ("Print": PicPrint, lblPrint and
+    // the images print.png and print-highlighted.png) at its design place.
+    void CreatePictureButton(std::array<PictureBox *, 2> &pictures, std::array<QLabel *, 2> &captions,
+                             const QString &caption, double left);
+    void CreateHeaderLink(std::array<QLabel *, 2> &link, const QString &name, const QString &text,
+                          const QString &toolTip, double left, double top, double width, double widthHover,
+                          double height);
     void ConnectCommands();
+    // Connects both members of a picture button and their captions; answers
+    // what the highlighted picture reports.
+    ControlEvents *ConnectPictureButton(std::array<PictureBox *, 2> &pictures, std::array<QLabel *, 2> &captions,
+                                        Command command);
+    void ConnectHeaderLink(std::array<QLabel *, 2> &link, Command command);
+    // Runs a command as an event handler: what it lets escape is reported.
+    void RunCommand(Command command);
+    void Form_Load();
+    void Form_Unload();
+    // The pointer over the window's own background clears every hover look.
+    void Form_MouseMove();
+    void RestoreWindowPlacement();
+    void SaveWindowPlacement() const;
     void AddListedRows();
     void GiveOwnTaskbarEntry();
     void PaintRow(QTreeWidgetItem *item, bool marked);
@@ -127,6 +176,13 @@ private:
 
     adodb::ConnectionPtr m_connection;
     std::function<QDate()> m_today;
+    QString m_settingsFile;
+    // The controls the layout moves, inside the header band and the picture
+    // buttons too, in the order they were made.
+    QList<QWidget *> m_layoutControls;
+    // The client area's size at the previous layout; 0 until the first.
+    int m_scaleWidth = 0;
+    int m_scaleHeight = 0;
     bool m_loading = false;
     bool m_activatedOnce = false;
     int m_taskbarEntrySetups = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "buildfile/PictureBox.h"
 #include "buildfile/frmNewDOHBuildFile.h"
 
 #include "support/ScriptedMessageBox.h"

@@ -158,7 +158,7 @@ TEST_F(InteractionTest, RealMouseClicksMarkRowsAndMoveTheFocus)
     QTest::mouseClick(viewport, Qt::LeftButton, {}, RowCentre(kDischarges));
     EXPECT_TRUE(Checked(kDischarges));
     EXPECT_TRUE(PaintedMarked(kDischarges));
-    EXPECT_TRUE(m_form->PicCancel->hasFocus());
+    EXPECT_TRUE(m_form->PicCancel[0]->hasFocus());
     EXPECT_EQ(m_form->sbrMain->currentMessage(), QString());
 
     // Unchecking a marked row by its box must leave it unmarked.

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace buildfile_tests;
@@ -66,7 +67,7 @@ TEST_F(StatusTest, CommandButtonsAreHiddenWithTheirCaptions)
     // Design positions, 15 twips to the pixel.
     EXPECT_EQ(form.lvwReport->geometry(), QRect(4, 174, 756, 257));
     EXPECT_EQ(form.cboMonth->geometry(), QRect(346, 142, 185, 21));
-    EXPECT_EQ(form.PicCancel->geometry(), QRect(630, 454, 123, 27));
+    EXPECT_EQ(form.PicCancel[0]->geometry(), QRect(630, 454, 123, 27));
 }
 
 TEST_F(StatusTest, LoadSendsTheSetupQueryAndOneLogQuery)
@@ -235,6 +236,8 @@ TEST_F(StatusTest, LoadFormShowsModallyUntilCancel)
 {
     SaveReportSetup();
     frmNewDOHBuildFile form;
+    QTemporaryDir settings;
+    form.setSettingsFile(settings.filePath(QStringLiteral("velmora.ini")));
     form.InitializeForm(m_connection);
     bool wasModal = false;
     QTimer::singleShot(0, [&] {
