@@ -149,17 +149,14 @@ TEST(EarlierCodes, KeysDifferingOnlyByTrailingBlanksStopTheOpeningAndNothingChan
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/store");
     writeEarlierStore(fresh.folder(), folder, {QStringLiteral("INSERT INTO tbCoService VALUES ('23 ', 'Surgery 2')")});
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        try {
-            embedded::Store store(folder, embedded::Store::OpenMode::MustExist);
-            ADD_FAILURE() << "the store was opened";
-        } catch (const adodb::BackendError &e) {
-            EXPECT_EQ(e.message(),
-                      QStringLiteral("The store cannot be brought to this version's layout: BUILD_FILE.tbCoService "
-                                     "holds the keys '23' and '23 ', which differ only by trailing blanks and are "
-                                     "one code from this version on. Keep one of those rows, then open the store "
-                                     "again."));
-        }
+    try {
+        embedded::Store store(folder, embedded::Store::OpenMode::MustExist);
+        ADD_FAILURE() << "the store was opened";
+    } catch (const adodb::BackendError &e) {
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("The store cannot be brought to this version's layout: BUILD_FILE.tbCoService "
+                                 "holds the keys '23' and '23 ', which differ only by trailing blanks and are one "
+                                 "code from this version on. Keep one of those rows, then open the store again."));
     }
     const QString name = QStringLiteral("earlier-check");
     {
