@@ -666,11 +666,12 @@ def hospital_general_information():
                         ('TreatsParticularOrgan', 'Treats a particular organ'),
                         ('TreatsParticularClass', 'Treats a particular class of patient'),
                         ('TreatsOthers', 'Others')])
-    ticks('Type of facility', [('IsBirthingHome', 'Birthing home'), ('IsInfirmary', 'Infirmary'),
-                               ('IsAcuteChronic', 'Acute-chronic'),
-                               ('IsCustodialPsychiatric', 'Custodial psychiatric')])
-    ticks('Service capability', [('IsFirstLevel', 'First level'), ('IsSecondLevel', 'Second level'),
-                                 ('IsThirdLevel', 'Third level')])
+    ticks('Type of facility', [('IsBirthingHome', 'Birthing Home'), ('IsInfirmary', 'Infirmary'),
+                               ('IsAcuteChronic', 'Acute-Chronic Psychiatric Care Facility'),
+                               ('IsCustodialPsychiatric', 'Custodial Psychiatric Care Facility')])
+    ticks('Service capability', [('IsFirstLevel', 'First Level Referral Hospital / Primary Care'),
+                                 ('IsSecondLevel', 'Second Level Referral Hospital / Secondary Care'),
+                                 ('IsThirdLevel', 'Third Level Referral Hospital / Tertiary Care')])
     ticks('Trauma capability', [('TraumaCapable', 'Trauma capable'), ('TraumaReceiving', 'Trauma receiving')])
     close()
     heading('3. Nature of ownership')
