@@ -25,9 +25,10 @@ class BackendError : public std::runtime_error
 {
 public:
     BackendError(QString message, long nativeCode = 0)
-        : std::runtime_error(message.toStdString()), m_message(std::move(message)), m_native(nativeCode)
-    {
-    }
+        : std::runtime_error(message.toStdString())
+        , m_message(std::move(message))
+        , m_native(nativeCode)
+    {}
     const QString &message() const { return m_message; }
     long nativeCode() const { return m_native; }
 
@@ -46,6 +47,14 @@ public:
     // The source named in the errors this backend raises.
     virtual QString sourceName() const = 0;
     virtual void setCommandTimeout(int seconds) {}
+
+    // One transaction around several statements: what runs between begin and
+    // commit takes effect together, and rollback undoes all of it. A backend
+    // that offers none refuses to begin, so no caller takes statements that
+    // ran one by one for a unit.
+    virtual void beginTransaction() { throw BackendError(QStringLiteral("This database offers no transactions.")); }
+    virtual void commitTransaction() { throw BackendError(QStringLiteral("No transaction is open.")); }
+    virtual void rollbackTransaction() { throw BackendError(QStringLiteral("No transaction is open.")); }
 };
 
 } // namespace adodb

@@ -43,6 +43,16 @@ public:
     // Runs a statement as command text; results are ignored.
     void Execute(const QString &text, long *recordsAffected = nullptr);
 
+    // ADO's transaction calls: the statements sent after BeginTrans take
+    // effect together at CommitTrans, or not at all after RollbackTrans. One
+    // level only (BeginTrans answers 1); a commit that fails leaves the
+    // transaction open for RollbackTrans. They are calls, not statement
+    // texts, so the statement log does not show them.
+    long BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool inTransaction() const { return m_inTransaction; }
+
     int ConnectionTimeout() const { return m_connectionTimeout; }
     void setConnectionTimeout(int seconds) { m_connectionTimeout = seconds; }
 
@@ -63,6 +73,7 @@ private:
     StatementLog m_log;
     Interceptor m_interceptor;
     int m_connectionTimeout = 15;
+    bool m_inTransaction = false;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

@@ -141,6 +141,27 @@ OdbcBackend::~OdbcBackend()
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
+void OdbcBackend::beginTransaction()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.transaction())
+        odbc::raise(db.lastError());
+}
+
+void OdbcBackend::commitTransaction()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.commit())
+        odbc::raise(db.lastError());
+}
+
+void OdbcBackend::rollbackTransaction()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.rollback())
+        odbc::raise(db.lastError());
+}
+
 ResultSet OdbcBackend::run(const QString &text)
 {
     QSqlQuery q(QSqlDatabase::database(m_connectionName, false));

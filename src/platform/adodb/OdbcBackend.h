@@ -68,6 +68,11 @@ public:
 
     ResultSet run(const QString &text) override;
     QString sourceName() const override { return QStringLiteral("Microsoft OLE DB Provider for SQL Server"); }
+    // A real transaction of the server: automatic commit is off from begin
+    // until commit or rollback ends it.
+    void beginTransaction() override;
+    void commitTransaction() override;
+    void rollbackTransaction() override;
 
     // The name of the Qt connection behind this backend.
     const QString &connectionName() const { return m_connectionName; }

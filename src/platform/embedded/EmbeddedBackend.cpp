@@ -34,8 +34,7 @@ struct ColumnInfo
 // The table's columns, or an "Invalid object name" failure.
 QList<ColumnInfo> tableColumns(const QSqlDatabase &db, const QString &schema, const ObjectName &table)
 {
-    QSqlQuery q = sql::exec(db, QStringLiteral("SELECT name, type FROM pragma_table_info(?, ?)"),
-                            {table.name, schema});
+    QSqlQuery q = sql::exec(db, QStringLiteral("SELECT name, type FROM pragma_table_info(?, ?)"), {table.name, schema});
     QList<ColumnInfo> columns;
     while (q.next())
         columns.append({q.value(0).toString(), q.value(1).toString()});
@@ -64,16 +63,29 @@ QString quoted(const QString &identifier)
 
 EmbeddedBackend::EmbeddedBackend(const QString &folder)
     : EmbeddedBackend(folder, ProcedureRegistry::standard())
-{
-}
+{}
 
 EmbeddedBackend::EmbeddedBackend(const QString &folder, const ProcedureRegistry &registry)
     : m_store(std::make_unique<Store>(folder, Store::OpenMode::MustExist))
     , m_registry(registry)
-{
-}
+{}
 
 EmbeddedBackend::~EmbeddedBackend() = default;
+
+void EmbeddedBackend::beginTransaction()
+{
+    m_store->beginWrite();
+}
+
+void EmbeddedBackend::commitTransaction()
+{
+    m_store->commit();
+}
+
+void EmbeddedBackend::rollbackTransaction()
+{
+    m_store->rollback();
+}
 
 adodb::ResultSet EmbeddedBackend::run(const QString &text)
 {
@@ -81,15 +93,15 @@ adodb::ResultSet EmbeddedBackend::run(const QString &text)
     adodb::ResultSet result;
 
     if (const auto *call = std::get_if<ProcedureCall>(&statement)) {
-        const QString database = call->procedure.database.isEmpty() ? QStringLiteral("Patient_Data")
-                                                                    : call->procedure.database;
+        const QString database =
+            call->procedure.database.isEmpty() ? QStringLiteral("Patient_Data") : call->procedure.database;
         const Procedure *procedure = m_registry.find(database, call->procedure.name);
         if (!procedure)
             throw adodb::BackendError(
                 QStringLiteral("Could not find stored procedure '%1'.").arg(call->procedure.written), 2812);
         const qsizetype given = call->arguments.size();
-        const qsizetype required = procedure->requiredParameters < 0 ? procedure->parameters.size()
-                                                                     : procedure->requiredParameters;
+        const qsizetype required =
+            procedure->requiredParameters < 0 ? procedure->parameters.size() : procedure->requiredParameters;
         if (given > procedure->parameters.size())
             throw adodb::BackendError(
                 QStringLiteral("Procedure or function %1 has too many arguments specified.").arg(procedure->name),
@@ -131,9 +143,9 @@ adodb::ResultSet EmbeddedBackend::run(const QString &text)
                 for (const QString &name : select->columns)
                     take(findColumn(columns, name), name);
             }
-            QSqlQuery q = sql::exec(db, QStringLiteral("SELECT %1 FROM %2.%3")
-                                            .arg(selected.join(QStringLiteral(", ")), schema,
-                                                 quoted(select->table.name)));
+            QSqlQuery q =
+                sql::exec(db, QStringLiteral("SELECT %1 FROM %2.%3")
+                                  .arg(selected.join(QStringLiteral(", ")), schema, quoted(select->table.name)));
             result = sql::toResultSet(q, dateColumns, boolColumns);
         });
         return result;
@@ -150,9 +162,9 @@ adodb::ResultSet EmbeddedBackend::run(const QString &text)
             assignments.append(quoted(findColumn(columns, column).name) + QStringLiteral(" = ?"));
             values.append(value.text);
         }
-        QSqlQuery q = sql::exec(db, QStringLiteral("UPDATE %1.%2 SET %3")
-                                        .arg(schema, quoted(update.table.name),
-                                             assignments.join(QStringLiteral(", "))),
+        QSqlQuery q = sql::exec(db,
+                                QStringLiteral("UPDATE %1.%2 SET %3")
+                                    .arg(schema, quoted(update.table.name), assignments.join(QStringLiteral(", "))),
                                 values);
         result.rowsAffected = q.numRowsAffected();
     });

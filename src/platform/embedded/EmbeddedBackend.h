@@ -12,7 +12,8 @@ class Store;
 class ProcedureRegistry;
 
 // The embedded store behind a Connection: reads each statement text and
-// runs it as the matching stored procedure or read, in its own transaction.
+// runs it as the matching stored procedure or read, in its own transaction
+// or inside the one the connection began.
 class EmbeddedBackend : public adodb::Backend
 {
 public:
@@ -22,6 +23,10 @@ public:
 
     adodb::ResultSet run(const QString &text) override;
     QString sourceName() const override { return QStringLiteral("Velmora embedded store"); }
+    // The store's write transaction, spanning every statement until commit.
+    void beginTransaction() override;
+    void commitTransaction() override;
+    void rollbackTransaction() override;
 
     Store &store() { return *m_store; }
 

@@ -135,9 +135,22 @@ void Store::readTransaction(const std::function<void()> &body)
 void Store::transaction(const QString &begin, const std::function<void()> &body)
 {
     QSqlDatabase db = database();
-    // A body inside another transaction joins it: the outer one commits.
+    // A body inside another transaction joins it: the outer one commits. Its
+    // savepoint undoes a failing body alone, so that nothing of it is left
+    // for the outer transaction to commit.
     if (m_inTransaction) {
-        body();
+        if (m_heldOpen)
+            requireHeldTransaction(db);
+        sql::exec(db, QStringLiteral("SAVEPOINT velmora_body"));
+        try {
+            body();
+        } catch (...) {
+            QSqlQuery undo(db);
+            undo.exec(QStringLiteral("ROLLBACK TO velmora_body"));
+            undo.exec(QStringLiteral("RELEASE velmora_body"));
+            throw;
+        }
+        sql::exec(db, QStringLiteral("RELEASE velmora_body"));
         return;
     }
     sql::exec(db, begin);
@@ -152,6 +165,49 @@ void Store::transaction(const QString &begin, const std::function<void()> &body)
         rollback.exec(QStringLiteral("ROLLBACK"));
         throw;
     }
+}
+
+void Store::requireHeldTransaction(const QSqlDatabase &db)
+{
+    // SQLite ends a transaction by itself after some failures (a full disk,
+    // an I/O error). A later body would then run, and stay, on its own; a
+    // BEGIN that succeeds shows this before anything is written.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("BEGIN")))
+        return;
+    probe.exec(QStringLiteral("ROLLBACK"));
+    throw adodb::BackendError(
+        QStringLiteral("The store ended the transaction after an earlier failure; nothing of it was kept."));
+}
+
+void Store::beginWrite()
+{
+    if (m_inTransaction)
+        throw adodb::BackendError(QStringLiteral("A transaction is already open on the store."));
+    sql::exec(database(), QStringLiteral("BEGIN IMMEDIATE"));
+    m_inTransaction = true;
+    m_heldOpen = true;
+}
+
+void Store::commit()
+{
+    if (!m_heldOpen)
+        throw adodb::BackendError(QStringLiteral("No transaction is open on the store."));
+    sql::exec(database(), QStringLiteral("COMMIT"));
+    m_inTransaction = false;
+    m_heldOpen = false;
+}
+
+void Store::rollback()
+{
+    if (!m_heldOpen)
+        throw adodb::BackendError(QStringLiteral("No transaction is open on the store."));
+    m_inTransaction = false;
+    m_heldOpen = false;
+    // SQLite may have rolled back already (after a full disk, say); the
+    // answer to this one then says so and changes nothing.
+    QSqlQuery undo(database());
+    undo.exec(QStringLiteral("ROLLBACK"));
 }
 
 namespace sql {

@@ -36,6 +36,13 @@ public:
     // Runs body inside a read transaction (one consistent snapshot).
     void readTransaction(const std::function<void()> &body);
 
+    // A write transaction left open across several bodies (the connection's
+    // BeginTrans): every body run until commit or rollback joins it.
+    // BEGIN IMMEDIATE as for any writer; a commit that fails leaves it open.
+    void beginWrite();
+    void commit();
+    void rollback();
+
     // The default store folder: the "store" folder of the user's data folder.
     static QString defaultFolder();
     // True when folder holds a store (its main file exists).
@@ -47,10 +54,12 @@ private:
     void openFiles(OpenMode mode);
     void createSchema();
     void transaction(const QString &begin, const std::function<void()> &body);
+    static void requireHeldTransaction(const QSqlDatabase &db);
 
     QString m_folder;
     QString m_connectionName;
     bool m_inTransaction = false;
+    bool m_heldOpen = false; // the transaction is beginWrite's
 };
 
 // Small helpers for the procedures' SQL: every value is bound, never pasted.

@@ -210,6 +210,30 @@ TEST_F(OdbcOverSqlite, RunsTheTextsAsSentAndReadsCountsNullsDatesAndRecordsAffec
     EXPECT_EQ(q.record().field(0).typeID(), 93);
 }
 
+// BeginTrans turns the driver's automatic commit off until CommitTrans or
+// RollbackTrans; the calls are no statements and the log does not show them.
+TEST_F(OdbcOverSqlite, ATransactionKeepsItsStatementsOrDropsThemTogether)
+{
+    const QStringList sent = {QStringLiteral("CREATE TABLE tbLog (ReportID varchar(20))"),
+                              QStringLiteral("INSERT INTO tbLog VALUES ('II.')"),
+                              QStringLiteral("INSERT INTO tbLog VALUES ('I.')"),
+                              QStringLiteral("SELECT ReportID FROM tbLog")};
+    conn->Execute(sent[0]);
+    EXPECT_EQ(conn->BeginTrans(), 1);
+    EXPECT_THROW(conn->BeginTrans(), com::ComError);
+    conn->Execute(sent[1]);
+    conn->RollbackTrans();
+    conn->BeginTrans();
+    conn->Execute(sent[2]);
+    conn->CommitTrans();
+    EXPECT_THROW(conn->RollbackTrans(), com::ComError);
+    Recordset rs;
+    rs.Open(sent[3], conn);
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields(QStringLiteral("ReportID")).Value().toString(), QStringLiteral("I."));
+    EXPECT_TRUE(testing_support::SentExactly(conn, sent));
+}
+
 TEST_F(OdbcOverSqlite, AFailureReadsAsTheDatabasesOwnMessage)
 {
     try {

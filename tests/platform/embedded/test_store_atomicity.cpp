@@ -50,6 +50,44 @@ TEST(StoreAtomicity, AProcedureThatFailsHalfWayLeavesNothingBehind)
     EXPECT_EQ(scalar(db, QStringLiteral("SELECT Specialty FROM PASSWORD.tbHospitalInfo2")), 0);
 }
 
+// Inside a transaction of the connection a procedure that fails half-way
+// still leaves nothing of itself, and what the others wrote is kept or
+// dropped together, by the commit or the rollback.
+TEST(StoreAtomicity, TheConnectionsTransactionKeepsItsProceduresTogether)
+{
+    for (const bool commit : {true, false}) {
+        SCOPED_TRACE(commit ? "commit" : "rollback");
+        testing_support::TempStore temp;
+        embedded::ProcedureRegistry registry;
+        registry.add({QStringLiteral("Patient_Data"), QStringLiteral("sp_Log"), {}, -1, embedded::Access::Write,
+                      [](embedded::ProcedureContext &ctx, const embedded::Arguments &) -> adodb::ResultSet {
+                          embedded::sql::exec(ctx.db, QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog "
+                                                                     "VALUES ('I.', '2026-01-01', '2026-01-31', "
+                                                                     "'2026-02-01 00:00:00.000')"));
+                          return {};
+                      }});
+        registry.add({QStringLiteral("Patient_Data"), QStringLiteral("sp_HalfWay"), {}, -1, embedded::Access::Write,
+                      [](embedded::ProcedureContext &ctx, const embedded::Arguments &) -> adodb::ResultSet {
+                          embedded::sql::exec(ctx.db, QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET Specialty = 9"));
+                          throw adodb::BackendError(QStringLiteral("The upload stopped half-way."));
+                      }});
+        adodb::Connection conn(std::make_unique<embedded::EmbeddedBackend>(temp.folder(), registry));
+        const QSqlDatabase db = temp.store().database();
+        EXPECT_EQ(conn.BeginTrans(), 1);
+        conn.Execute(QStringLiteral("Patient_Data..sp_Log"));
+        EXPECT_THROW(conn.Execute(QStringLiteral("Patient_Data..sp_HalfWay")), com::ComError);
+        EXPECT_EQ(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbMedNewDOHReportLog")), 0);
+        if (commit)
+            conn.CommitTrans();
+        else
+            conn.RollbackTrans();
+        EXPECT_FALSE(conn.inTransaction());
+        EXPECT_EQ(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbMedNewDOHReportLog")), commit ? 1 : 0);
+        EXPECT_EQ(scalar(db, QStringLiteral("SELECT Specialty FROM PASSWORD.tbHospitalInfo2")), 0);
+        EXPECT_THROW(conn.CommitTrans(), com::ComError); // none is open any more
+    }
+}
+
 TEST(StoreAtomicity, AWriterKilledMidTransactionLeavesTheStoreConsistent)
 {
     QTemporaryDir dir;
