@@ -1,12 +1,11 @@
 // Generation: for every checked row, the report-log entry and the section's
-// upload procedure for the chosen period's dates.
+// upload procedure for the chosen period's dates, kept together or not at all.
 #include "buildfile/frmNewDOHBuildFile.h"
 
-#include "catalogue/ReportCatalogue.h"
+#include "buildfile/Sections.h"
 #include "forms/ErrorTrap.h"
 #include "forms/MousePointer.h"
 #include "forms/MsgBox.h"
-#include "startup/modSysConstants.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -28,29 +27,56 @@ QString frmNewDOHBuildFile::PartialSaveMessage(const QStringList &failedUploads,
     if (!failedUploads.isEmpty())
         message += QStringLiteral("\r\nThe upload failed for:\r\n") + failedUploads.join(QStringLiteral("\r\n"));
     if (!failedLogs.isEmpty())
-        message += QStringLiteral("\r\nThe report log was not updated for:\r\n")
-            + failedLogs.join(QStringLiteral("\r\n"));
+        message +=
+            QStringLiteral("\r\nThe report log was not updated for:\r\n") + failedLogs.join(QStringLiteral("\r\n"));
     return message;
 }
+
+namespace {
+
+// The window's way of running a section's steps: each a numbered step of
+// GenerateMonthlyData, with the progress shown between them.
+class WindowSectionSteps : public buildfile::SectionSteps
+{
+public:
+    WindowSectionSteps(forms::NumberedSteps &steps, QLabel *label, QProgressBar *bar)
+        : m_steps(steps)
+        , m_label(label)
+        , m_bar(bar)
+    {}
+    bool run(int line, const std::function<void()> &body) override
+    {
+        const qsizetype before = m_steps.failedLines().size();
+        m_steps.step(line, body);
+        return m_steps.failedLines().size() == before;
+    }
+    void uploadStarting(const QString &title) override
+    {
+        m_label->setText(QStringLiteral("Processing ") + title + QStringLiteral("..."));
+        m_label->repaint();
+    }
+    void procedureChosen(const QString &) override { m_bar->setValue(m_bar->maximum()); }
+
+private:
+    forms::NumberedSteps &m_steps;
+    QLabel *m_label;
+    QProgressBar *m_bar;
+};
+
+} // namespace
 
 void frmNewDOHBuildFile::GenerateMonthlyData()
 {
     forms::NumberedSteps steps(QStringLiteral("frmNewDOHBuildFile"), QStringLiteral("GenerateMonthlyData"));
+    WindowSectionSteps sectionSteps(steps, lblProgress, pbMain);
     int rowCount = 0;
     int checkedCount = 0;
-    QString procedureName;
     bool saved = false;
-    // A section counts as failed when one of its own steps failed; a failed
-    // refresh afterwards does not undo what was saved.
+    bool setupMissing = false;
+    // Every section that did not complete is named at the end: nothing of it
+    // was kept, its log entry included.
     QStringList failedUploads;
     QStringList failedLogs;
-    bool sectionStepFailed = false;
-
-    auto failedDuring = [&steps](int line, const std::function<void()> &body) {
-        const qsizetype before = steps.failedLines().size();
-        steps.step(line, body);
-        return steps.failedLines().size() > before;
-    };
 
     steps.step(100, [&] { forms::SetMousePointer(this, forms::MousePointer::Hourglass); });
     steps.step(102, [&] { chkAll->setEnabled(false); });
@@ -60,66 +86,50 @@ void frmNewDOHBuildFile::GenerateMonthlyData()
             if (IsChecked(lvwReport, i))
                 ++checkedCount;
     });
+    // The uploads need the report setup: without one the user is sent to
+    // the setup dialog once, and nothing is generated unless it was saved.
+    auto setupExistsOrIsSaved = [&] {
+        if (buildfile::ReportSetupExists(*m_connection))
+            return true;
+        forms::SetMousePointer(this, forms::MousePointer::Default);
+        forms::MsgBox(QStringLiteral("The DOH report setup must be saved before generating."), forms::vbInformation,
+                      QStringLiteral("Notification"));
+        cmdSetup_Click();
+        if (!buildfile::ReportSetupExists(*m_connection))
+            return false;
+        forms::SetMousePointer(this, forms::MousePointer::Hourglass);
+        return true;
+    };
     if (steps.test(114, [&] { return checkedCount > 0; })) {
-        steps.step(116, [&] {
-            pbMain->setMaximum(checkedCount + 1);
-            pbMain->setValue(1);
-            pbMain->setVisible(true);
-        });
-        steps.step(124, [&] {
-            lblProgress->setText(QString());
-            lblProgress->repaint();
-            lblProgress->setVisible(true);
-        });
+        setupMissing = !steps.test(114, setupExistsOrIsSaved);
+        if (!setupMissing) {
+            steps.step(116, [&] {
+                pbMain->setMaximum(checkedCount + 1);
+                pbMain->setValue(1);
+                pbMain->setVisible(true);
+            });
+            steps.step(124, [&] {
+                lblProgress->setText(QString());
+                lblProgress->repaint();
+                lblProgress->setVisible(true);
+            });
+        }
     }
 
-    for (int i = 0; i < rowCount; ++i) {
+    for (int i = 0; i < rowCount && !setupMissing; ++i) {
         if (!steps.test(132, [&] { return IsChecked(lvwReport, i); }))
             continue;
-        QString title;
-        bool failedHere = false;
-        failedHere |= failedDuring(134, [&] {
-            procedureName.clear();
+        buildfile::SectionPeriod section;
+        section.title = lvwReport->topLevelItem(i)->text(kNameColumn);
+        const bool prepared = sectionSteps.run(134, [&] {
             pbMain->setValue(1);
-            title = lvwReport->topLevelItem(i)->text(kNameColumn);
+            section.firstDate = GetPeriodStartDate();
+            section.lastDate = GetPeriodEndDate();
         });
         steps.step(142, [&] { saved = true; });
-        const bool logFailed = failedDuring(144, [&] {
-            m_connection->Execute(QStringLiteral("Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog '")
-                                  + GetReportID(title) + QStringLiteral("','") + GetPeriodStartDate()
-                                  + QStringLiteral("','") + GetPeriodEndDate() + QStringLiteral("'"));
-        });
-        if (logFailed)
-            failedLogs.append(title);
-        failedHere |= logFailed;
-        failedHere |= failedDuring(146, [&] {
-            lblProgress->setText(QStringLiteral("Processing ") + title + QStringLiteral("..."));
-            lblProgress->repaint();
-        });
-        const catalogue::ReportItem *item = nullptr;
-        failedHere |= failedDuring(150, [&] {
-            item = catalogue::FindReportItem(title);
-            if (item && !item->uploadProcedure.isEmpty()) {
-                procedureName = item->uploadProcedure;
-                pbMain->setValue(pbMain->maximum());
-            }
-        });
-        if (steps.test(266, [&] { return !procedureName.isEmpty(); }) && !procedureName.isEmpty()) {
-            const QString dates = QStringLiteral(" '") + GetPeriodStartDate() + QStringLiteral("','")
-                + GetPeriodEndDate() + QStringLiteral("'");
-            const bool withOption = item && item->takesUploadOption;
-            const bool uploadFailed = withOption
-                ? failedDuring(270, [&] {
-                      m_connection->Execute(QStringLiteral("Patient_Data..") + procedureName + dates
-                                            + QLatin1Char(',') + QString::number(modSysConstants::plngUploadOption));
-                  })
-                : failedDuring(274,
-                               [&] { m_connection->Execute(QStringLiteral("Patient_Data..") + procedureName + dates); });
-            if (uploadFailed)
-                failedUploads.append(title);
-            failedHere |= uploadFailed;
-        }
-        sectionStepFailed |= failedHere;
+        bool uploadFailed = false;
+        if (!buildfile::GenerateSection(*m_connection, section, sectionSteps, prepared, &uploadFailed))
+            (uploadFailed ? failedUploads : failedLogs).append(section.title);
     }
 
     steps.step(278, [&] {
@@ -130,7 +140,7 @@ void frmNewDOHBuildFile::GenerateMonthlyData()
     if (steps.test(284, [&] { return saved; })) {
         steps.step(286, [&] { RefreshLastUpdated(); });
         steps.step(288, [&] {
-            if (sectionStepFailed)
+            if (!failedUploads.isEmpty() || !failedLogs.isEmpty())
                 forms::MsgBox(PartialSaveMessage(failedUploads, failedLogs), forms::vbExclamation,
                               QStringLiteral("Notification"));
             else

@@ -1,11 +1,9 @@
 // Filling the window and the "Last Updated" column from the report log.
 #include "buildfile/frmNewDOHBuildFile.h"
 
-#include "adodb/Recordset.h"
+#include "buildfile/Sections.h"
 #include "catalogue/ReportCatalogue.h"
 #include "catalogue/ReportingPeriods.h"
-#include "com/Runtime.h"
-#include "startup/modSysConstants.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,11 +40,9 @@ void frmNewDOHBuildFile::AddListedRows()
 {
     ++m_rowUpdates;
     lvwReport->clear();
-    for (const catalogue::ReportItem &item : catalogue::ReportCatalogue()) {
-        if (!modSysConstants::IsReportItemListed(item.title))
-            continue;
+    for (const catalogue::ReportItem *item : buildfile::ListedSections()) {
         auto *row = new QTreeWidgetItem(lvwReport);
-        row->setText(kNameColumn, item.title);
+        row->setText(kNameColumn, item->title);
         row->setText(kMarkColumn, QStringLiteral("0"));
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
         row->setCheckState(kNameColumn, Qt::Unchecked);
@@ -56,12 +52,7 @@ void frmNewDOHBuildFile::AddListedRows()
 
 bool frmNewDOHBuildFile::HasReportSetup()
 {
-    adodb::Recordset rs;
-    rs.Open(QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportSetup"), m_connection, adodb::adUseClient,
-            adodb::adOpenForwardOnly, adodb::adLockReadOnly);
-    const bool found = !rs.Eof();
-    rs.Close();
-    return found;
+    return buildfile::ReportSetupExists(*m_connection);
 }
 
 void frmNewDOHBuildFile::ClearReportMarks()
@@ -89,26 +80,16 @@ void frmNewDOHBuildFile::RefreshLastUpdated()
     const QString firstDate = GetPeriodStartDate();
     const QString lastDate = GetPeriodEndDate();
 
-    adodb::Recordset rs;
-    rs.Open(QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '") + firstDate + QStringLiteral("','")
-                + lastDate + QStringLiteral("'"),
-            m_connection, adodb::adUseClient, adodb::adOpenForwardOnly, adodb::adLockReadOnly);
+    const QHash<QString, QString> times = buildfile::LastUpdatedTimes(*m_connection, firstDate, lastDate);
     ++m_rowUpdates;
-    const long records = rs.RecordCount();
-    for (long r = 0; r < records; ++r) {
-        const QString reportId = rs.Fields(QStringLiteral("ReportID")).Value().toText();
-        // Every row is compared: one "II." record stands for all "II." sections.
-        for (int i = 0; i < lvwReport->topLevelItemCount(); ++i) {
-            QTreeWidgetItem *row = lvwReport->topLevelItem(i);
-            if (GetReportID(row->text(kNameColumn)) == reportId)
-                row->setText(kLastUpdatedColumn,
-                             com::Format(rs.Fields(QStringLiteral("LastUpdatedDate")).Value().toDateTime(),
-                                         QStringLiteral("mmmm dd, yyyy | hh:mm:ss")));
-        }
-        rs.MoveNext();
+    // One "II." record stands for all "II." sections.
+    for (int i = 0; i < lvwReport->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = lvwReport->topLevelItem(i);
+        const auto time = times.constFind(GetReportID(row->text(kNameColumn)));
+        if (time != times.cend())
+            row->setText(kLastUpdatedColumn, *time);
     }
     --m_rowUpdates;
-    rs.Close();
 
     ResetRowsColor();
     chkAll->setChecked(false);

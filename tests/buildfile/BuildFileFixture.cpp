@@ -21,6 +21,9 @@ public:
         return m_store.run(text);
     }
     QString sourceName() const override { return m_store.sourceName(); }
+    void beginTransaction() override { m_store.beginTransaction(); }
+    void commitTransaction() override { m_store.commitTransaction(); }
+    void rollbackTransaction() override { m_store.rollbackTransaction(); }
 
 private:
     embedded::EmbeddedBackend m_store;

@@ -6,14 +6,17 @@
 #include "embedded/DemoHospital.h"
 #include "embedded/Store.h"
 #include "forms/MousePointer.h"
+#include "setup/frmDOHSetup.h"
 #include "startup/modSysConstants.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QTimer>
 
 using namespace buildfile_tests;
 using testing_support::SentExactly;
@@ -21,6 +24,8 @@ using testing_support::SentExactly;
 namespace {
 
 const QString kSaved = QStringLiteral("Summarized Monthly Data was saved.");
+// Generation first makes sure the uploads have their report setup.
+const QString kSetupQuery = QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportSetup");
 
 QString LogStatement(const QString &id, const QString &from, const QString &to)
 {
@@ -65,35 +70,68 @@ TEST_P(GenerationStatements, SendsExactlyTheseStatements)
     m_connection->statementLog().clear();
     m_box->clear();
     m_form->GenerateMonthlyData();
-    EXPECT_TRUE(SentExactly(m_connection, c.expected));
+    EXPECT_TRUE(
+        SentExactly(m_connection, c.expected.isEmpty() ? QStringList() : QStringList{kSetupQuery} + c.expected));
     EXPECT_EQ(m_box->prompts(), c.expected.isEmpty() ? QStringList() : QStringList{kSaved});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sections, GenerationStatements,
     ::testing::Values(
-        StatementCase{"MarchSurgical", "2026", "March", {kSurgical}, false, false,
+        StatementCase{"MarchSurgical",
+                      "2026",
+                      "March",
+                      {kSurgical},
+                      false,
+                      false,
                       {LogStatement(QStringLiteral("II."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
                        QStringLiteral("Patient_Data..sp_DOH_Upload_SurgicalProcedure '03/01/2026','03/31/2026'"),
                        LogQuery(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026"))}},
-        StatementCase{"GeneralInformationOnlyLogs", "2026", "March", {kGeneralInfo}, false, false,
+        StatementCase{"GeneralInformationOnlyLogs",
+                      "2026",
+                      "March",
+                      {kGeneralInfo},
+                      false,
+                      false,
                       {LogStatement(QStringLiteral("I."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
                        LogQuery(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026"))}},
-        StatementCase{"TwoSectionsOfOneReportId", "2026", "April", {kDeaths, kDischarges}, false, false,
+        StatementCase{"TwoSectionsOfOneReportId",
+                      "2026",
+                      "April",
+                      {kDeaths, kDischarges},
+                      false,
+                      false,
                       {LogStatement(QStringLiteral("II."), QStringLiteral("04/01/2026"), QStringLiteral("04/30/2026")),
                        QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII21 '04/01/2026','04/30/2026'"),
                        LogStatement(QStringLiteral("II."), QStringLiteral("04/01/2026"), QStringLiteral("04/30/2026")),
                        QStringLiteral("Patient_Data..sp_DOH_Upload_SectionIII '04/01/2026','04/30/2026'"),
                        LogQuery(QStringLiteral("04/01/2026"), QStringLiteral("04/30/2026"))}},
-        StatementCase{"OldEmergencyCasesYearlyTakesTheOption", "2025", "Yearly", {kERCasesOld}, true, false,
-                      {LogStatement(QStringLiteral("II.9.3"), QStringLiteral("01/01/2025"), QStringLiteral("12/31/2025")),
-                       QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII103 '01/01/2025','12/31/2025',2"),
-                       LogQuery(QStringLiteral("01/01/2025"), QStringLiteral("12/31/2025"))}},
-        StatementCase{"OldConsultationCausesTakesTheOption", "2024", "First Quarter", {kConsultationOld}, false, true,
-                      {LogStatement(QStringLiteral("III.11.4"), QStringLiteral("01/01/2024"), QStringLiteral("03/31/2024")),
-                       QStringLiteral("Patient_Data..sp_DOH_Upload_SectionIII114 '01/01/2024','03/31/2024',2"),
-                       LogQuery(QStringLiteral("01/01/2024"), QStringLiteral("03/31/2024"))}},
-        StatementCase{"SecondSemiAnnual", "2025", "Second SemiAnnual", {kInfections}, false, false,
+        StatementCase{
+            "OldEmergencyCasesYearlyTakesTheOption",
+            "2025",
+            "Yearly",
+            {kERCasesOld},
+            true,
+            false,
+            {LogStatement(QStringLiteral("II.9.3"), QStringLiteral("01/01/2025"), QStringLiteral("12/31/2025")),
+             QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII103 '01/01/2025','12/31/2025',2"),
+             LogQuery(QStringLiteral("01/01/2025"), QStringLiteral("12/31/2025"))}},
+        StatementCase{
+            "OldConsultationCausesTakesTheOption",
+            "2024",
+            "First Quarter",
+            {kConsultationOld},
+            false,
+            true,
+            {LogStatement(QStringLiteral("III.11.4"), QStringLiteral("01/01/2024"), QStringLiteral("03/31/2024")),
+             QStringLiteral("Patient_Data..sp_DOH_Upload_SectionIII114 '01/01/2024','03/31/2024',2"),
+             LogQuery(QStringLiteral("01/01/2024"), QStringLiteral("03/31/2024"))}},
+        StatementCase{"SecondSemiAnnual",
+                      "2025",
+                      "Second SemiAnnual",
+                      {kInfections},
+                      false,
+                      false,
                       {LogStatement(QStringLiteral("II."), QStringLiteral("07/01/2025"), QStringLiteral("12/31/2025")),
                        QStringLiteral("Patient_Data..sp_DOH_Upload_HealthAssociatedInf '07/01/2025','12/31/2025'"),
                        LogQuery(QStringLiteral("07/01/2025"), QStringLiteral("12/31/2025"))}},
@@ -151,8 +189,9 @@ TEST_F(GenerationTest, ProgressShowsEachSectionWhileItsUploadRuns)
                      m_form->chkAll->isEnabled(), m_form->lblProgress->text(), forms::GetMousePointer(m_form.get())});
     });
     m_form->GenerateMonthlyData();
-    ASSERT_EQ(seen.size(), 6); // three logs, two uploads, the refresh
-    for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(seen.size(), 7); // the setup query, three logs, two uploads, the refresh
+    EXPECT_EQ(seen[0].statement, kSetupQuery);
+    for (int i = 1; i < 6; ++i) {
         EXPECT_EQ(seen[i].maximum, 4);
         EXPECT_TRUE(seen[i].barVisible);
         EXPECT_TRUE(seen[i].labelVisible);
@@ -160,53 +199,107 @@ TEST_F(GenerationTest, ProgressShowsEachSectionWhileItsUploadRuns)
         EXPECT_EQ(seen[i].pointer, forms::MousePointer::Hourglass);
     }
     // Log first, at the section's start; its upload with the bar full and the label naming it.
-    EXPECT_TRUE(seen[0].statement.contains(QStringLiteral("ReportLog 'I.'")));
-    EXPECT_EQ(seen[0].value, 1);
-    EXPECT_EQ(seen[0].label, QString());
-    EXPECT_TRUE(seen[1].statement.contains(QStringLiteral("ReportLog 'II.'")));
+    EXPECT_TRUE(seen[1].statement.contains(QStringLiteral("ReportLog 'I.'")));
     EXPECT_EQ(seen[1].value, 1);
-    EXPECT_TRUE(seen[2].statement.contains(QStringLiteral("SectionII21")));
-    EXPECT_EQ(seen[2].value, 4);
-    EXPECT_EQ(seen[2].label, QStringLiteral("Processing II. Hospital Operations. B. Discharges..."));
-    EXPECT_EQ(seen[3].value, 1);
-    EXPECT_TRUE(seen[4].statement.contains(QStringLiteral("SurgicalProcedure")));
-    EXPECT_EQ(seen[4].value, 4);
-    EXPECT_EQ(seen[4].label, QStringLiteral("Processing II. E. Surgical Operations..."));
-    EXPECT_FALSE(seen[5].barVisible);
+    EXPECT_EQ(seen[1].label, QString());
+    EXPECT_TRUE(seen[2].statement.contains(QStringLiteral("ReportLog 'II.'")));
+    EXPECT_EQ(seen[2].value, 1);
+    EXPECT_TRUE(seen[3].statement.contains(QStringLiteral("SectionII21")));
+    EXPECT_EQ(seen[3].value, 4);
+    EXPECT_EQ(seen[3].label, QStringLiteral("Processing II. Hospital Operations. B. Discharges..."));
+    EXPECT_EQ(seen[4].value, 1);
+    EXPECT_TRUE(seen[5].statement.contains(QStringLiteral("SurgicalProcedure")));
+    EXPECT_EQ(seen[5].value, 4);
+    EXPECT_EQ(seen[5].label, QStringLiteral("Processing II. E. Surgical Operations..."));
+    EXPECT_FALSE(seen[6].barVisible);
 }
 
-TEST_F(GenerationTest, FailingUploadIsReportedAndTheRunGoesOn)
+namespace {
+
+struct FailedUploadCase
 {
+    const char *name;
+    const char *earlierTime; // the log entry of an earlier run; nullptr: none
+    const char *shown;       // the "Last Updated" column afterwards
+};
+
+class FailedUpload : public BuildFileFixture, public ::testing::WithParamInterface<FailedUploadCase>
+{
+protected:
+    // The report log's stored times for March 2026, by report ID.
+    QMap<QString, QString> LoggedTimes()
+    {
+        QSqlQuery q = embedded::sql::exec(m_store.store().database(),
+                                          QStringLiteral("SELECT ReportID, LastUpdatedDate FROM "
+                                                         "Patient_Data.tbMedNewDOHReportLog WHERE FromDate = "
+                                                         "'2026-03-01' AND ToDate = '2026-03-31'"));
+        QMap<QString, QString> times;
+        while (q.next())
+            times.insert(q.value(0).toString(), q.value(1).toString());
+        return times;
+    }
+};
+
+} // namespace
+
+// The failed section's log entry goes back with its upload; the sections
+// around it are generated and logged, and the statements are those of a run
+// without the failure.
+TEST_P(FailedUpload, LeavesItsLogEntryAsItWasAndTheOthersAreGenerated)
+{
+    const FailedUploadCase &c = GetParam();
+    if (c.earlierTime)
+        embedded::sql::exec(m_store.store().database(),
+                            QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog VALUES ('II.9.3', "
+                                           "'2026-03-01', '2026-03-31', ?)"),
+                            {QString::fromLatin1(c.earlierTime)});
+    modSysConstants::IsAllowERCases = true;
     Open();
-    Check(kDischarges);
+    Check(kGeneralInfo);
     Check(kSurgical);
+    Check(kERCasesOld);
     m_connection->setInterceptor([](const QString &text) {
-        if (text.startsWith(QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII21")))
-            throw com::ComError(50000, QStringLiteral("Discharge summary failed"));
+        if (text.startsWith(QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII103")))
+            throw com::ComError(50000, QStringLiteral("Emergency summary failed"));
     });
     m_form->GenerateMonthlyData();
+
     EXPECT_TRUE(SentExactly(
         m_connection,
-        {LogStatement(QStringLiteral("II."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
-         QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII21 '03/01/2026','03/31/2026'"),
+        {kSetupQuery, LogStatement(QStringLiteral("I."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
          LogStatement(QStringLiteral("II."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
          QStringLiteral("Patient_Data..sp_DOH_Upload_SurgicalProcedure '03/01/2026','03/31/2026'"),
+         LogStatement(QStringLiteral("II.9.3"), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
+         QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII103 '03/01/2026','03/31/2026',2"),
          LogQuery(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026"))}));
     ASSERT_EQ(m_box->shown().size(), 2);
-    EXPECT_EQ(m_box->shown().at(0).prompt,
-              QStringLiteral("Discharge summary failed\r\nin prjVelmora.frmNewDOHBuildFile.GenerateMonthlyData at line 274"));
+    EXPECT_EQ(
+        m_box->shown().at(0).prompt,
+        QStringLiteral("Emergency summary failed\r\nin prjVelmora.frmNewDOHBuildFile.GenerateMonthlyData at line 270"));
     EXPECT_EQ(m_box->shown().at(0).title, QStringLiteral("Application Error"));
-    EXPECT_EQ(m_box->shown().at(0).icon(), forms::vbExclamation);
     EXPECT_EQ(m_box->shown().at(1).prompt,
-              QStringLiteral("Summarized Monthly Data was not completely saved.\r\nThe upload failed for:\r\n"
-                             "II. Hospital Operations. B. Discharges"));
+              QStringLiteral("Summarized Monthly Data was not completely saved.\r\nThe upload failed for:\r\n") +
+                  kERCasesOld);
     EXPECT_EQ(m_box->shown().at(1).title, QStringLiteral("Notification"));
     EXPECT_EQ(m_box->shown().at(1).icon(), forms::vbExclamation);
-    // The log entry written before the failed upload stays: the row shows as generated.
-    EXPECT_FALSE(Row(kDischarges)->text(1).isEmpty());
-    EXPECT_FALSE(Checked(kDischarges));
+
+    const QMap<QString, QString> logged = LoggedTimes();
+    EXPECT_EQ(logged.keys(), c.earlierTime
+                                 ? (QStringList{QStringLiteral("I."), QStringLiteral("II."), QStringLiteral("II.9.3")})
+                                 : (QStringList{QStringLiteral("I."), QStringLiteral("II.")}));
+    if (c.earlierTime)
+        EXPECT_EQ(logged.value(QStringLiteral("II.9.3")), QString::fromLatin1(c.earlierTime));
+    EXPECT_EQ(Row(kERCasesOld)->text(1), QString::fromLatin1(c.shown));
+    EXPECT_FALSE(Row(kSurgical)->text(1).isEmpty());
+    EXPECT_FALSE(Checked(kERCasesOld));
     EXPECT_TRUE(m_form->chkAll->isEnabled());
 }
+
+INSTANTIATE_TEST_SUITE_P(EarlierRuns, FailedUpload,
+                         ::testing::Values(FailedUploadCase{"NeverGeneratedBefore", nullptr, ""},
+                                           FailedUploadCase{"GeneratedBefore", "2026-03-02 08:15:30.000",
+                                                            "March 02, 2026 | 08:15:30"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(GenerationTest, FailingOptionUploadNamesLine270)
 {
@@ -220,7 +313,8 @@ TEST_F(GenerationTest, FailingOptionUploadNamesLine270)
     });
     m_form->GenerateMonthlyData();
     ASSERT_EQ(m_box->shown().size(), 3);
-    EXPECT_TRUE(m_box->shown().at(0).prompt.endsWith(QStringLiteral("at line 274"))); // Surgical comes first in the list
+    EXPECT_TRUE(
+        m_box->shown().at(0).prompt.endsWith(QStringLiteral("at line 274"))); // Surgical comes first in the list
     EXPECT_TRUE(m_box->shown().at(1).prompt.endsWith(QStringLiteral("at line 270")));
     EXPECT_EQ(m_box->shown().at(2).prompt,
               QStringLiteral("Summarized Monthly Data was not completely saved.\r\nThe upload failed for:\r\n"
@@ -237,8 +331,8 @@ TEST_F(GenerationTest, FailingLogStillRunsTheUpload)
     });
     m_form->GenerateMonthlyData();
     const QStringList sent = m_connection->statementLog().statements();
-    ASSERT_EQ(sent.size(), 3);
-    EXPECT_EQ(sent[1], QStringLiteral("Patient_Data..sp_DOH_Upload_SurgicalProcedure '03/01/2026','03/31/2026'"));
+    ASSERT_EQ(sent.size(), 4);
+    EXPECT_EQ(sent[2], QStringLiteral("Patient_Data..sp_DOH_Upload_SurgicalProcedure '03/01/2026','03/31/2026'"));
     ASSERT_EQ(m_box->shown().size(), 2);
     EXPECT_EQ(m_box->shown().at(0).prompt,
               QStringLiteral("Log is locked\r\nin prjVelmora.frmNewDOHBuildFile.GenerateMonthlyData at line 144"));
@@ -246,6 +340,89 @@ TEST_F(GenerationTest, FailingLogStillRunsTheUpload)
               QStringLiteral("Summarized Monthly Data was not completely saved.\r\nThe report log was not updated "
                              "for:\r\nII. E. Surgical Operations"));
 }
+
+// A failure in one of the window's own steps leaves the section out too,
+// and the closing message names it.
+TEST_F(GenerationTest, FailingWindowStepNamesTheSection)
+{
+    Open();
+    m_form->cboMonth->setCurrentIndex(-1); // no period: its dates cannot be worked out
+    Check(kGeneralInfo);
+    m_box->clear();
+    m_form->GenerateMonthlyData();
+    ASSERT_GE(m_box->shown().size(), 2);
+    EXPECT_EQ(m_box->shown().at(0).prompt,
+              QStringLiteral("Invalid procedure call or argument\r\nin prjVelmora.frmNewDOHBuildFile."
+                             "GenerateMonthlyData at line 134"));
+    EXPECT_EQ(m_box->shown().constLast().prompt,
+              QStringLiteral("Summarized Monthly Data was not completely saved.\r\nThe report log was not updated "
+                             "for:\r\nI. Hospital General Information"));
+    QSqlQuery log = embedded::sql::exec(m_store.store().database(),
+                                        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbMedNewDOHReportLog"));
+    ASSERT_TRUE(log.next());
+    EXPECT_EQ(log.value(0).toInt(), 0);
+}
+
+namespace {
+
+struct NoSetupCase
+{
+    const char *name;
+    bool saveInTheDialog;
+    QStringList prompts;
+};
+
+class NoReportSetup : public BuildFileFixture, public ::testing::WithParamInterface<NoSetupCase>
+{
+};
+
+} // namespace
+
+// Without a report setup the user is told once and sent to the setup
+// dialog; only a setup saved there lets generation go on.
+TEST_P(NoReportSetup, AsksForTheSetupOnceThenGeneratesOnlyWithIt)
+{
+    const NoSetupCase &c = GetParam();
+    Open();
+    embedded::sql::exec(m_store.store().database(), QStringLiteral("DELETE FROM Patient_Data.tbMedNewDOHReportSetup"));
+    m_form->chkAll->setChecked(true);
+    m_box->clear();
+    int dialogs = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *setup = qobject_cast<frmDOHSetup *>(QApplication::activeModalWidget())) {
+            ++dialogs;
+            if (c.saveInTheDialog)
+                setup->cmdSave->click();
+            else
+                setup->reject();
+        }
+    });
+    poll.start(10);
+    m_form->GenerateMonthlyData();
+    poll.stop();
+
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(m_box->prompts(), c.prompts);
+    ASSERT_FALSE(m_box->shown().isEmpty());
+    EXPECT_EQ(m_box->shown().at(0).title, QStringLiteral("Notification"));
+    const QStringList logUpdates =
+        m_connection->statementLog().statements().filter(QStringLiteral("sp_DOH_Update_tbMedNewDOHReportLog"));
+    EXPECT_EQ(logUpdates.size(), c.saveInTheDialog ? Titles().size() : 0);
+    EXPECT_EQ(Row(kSurgical)->text(1).isEmpty(), !c.saveInTheDialog);
+    EXPECT_TRUE(m_form->chkAll->isEnabled());
+    EXPECT_EQ(forms::GetMousePointer(m_form.get()), forms::MousePointer::Default);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SetupDialog, NoReportSetup,
+    ::testing::Values(
+        NoSetupCase{"Declined", false, {QStringLiteral("The DOH report setup must be saved before generating.")}},
+        NoSetupCase{"Saved",
+                    true,
+                    {QStringLiteral("The DOH report setup must be saved before generating."),
+                     QStringLiteral("Setting was updated."), kSaved}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(GenerationTest, FailingRefreshIsReportedAndTheDataStillCountsAsSaved)
 {
@@ -269,7 +446,8 @@ TEST_F(GenerationTest, MissingProcedureIsTheDatabasesMessage)
     Check(kSurgical);
     m_connection->setInterceptor([](const QString &text) {
         if (text.contains(QStringLiteral("SurgicalProcedure")))
-            throw com::ComError(2812, QStringLiteral("Could not find stored procedure 'sp_DOH_Upload_SurgicalProcedure'."));
+            throw com::ComError(2812,
+                                QStringLiteral("Could not find stored procedure 'sp_DOH_Upload_SurgicalProcedure'."));
     });
     m_form->GenerateMonthlyData();
     ASSERT_EQ(m_box->shown().size(), 2);
@@ -282,7 +460,7 @@ TEST_F(GenerationTest, GenerateButtonRunsGeneration)
     Open();
     Check(kGeneralInfo);
     m_form->cmdGenerate->click();
-    EXPECT_EQ(m_connection->statementLog().statements().value(0),
+    EXPECT_EQ(m_connection->statementLog().statements().value(1),
               LogStatement(QStringLiteral("I."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")));
     EXPECT_EQ(m_box->prompts(), QStringList{kSaved});
 }
@@ -317,8 +495,9 @@ TEST_F(GenerationTest, DemoHospitalGenerationFillsTheReportTables)
     ASSERT_TRUE(census.next());
     EXPECT_GT(census.value(0).toInt(), 0);
     EXPECT_GT(census.value(1).toInt(), 0);
-    QSqlQuery surgery = embedded::sql::exec(db, QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDOHRptSurgicalProcedure "
-                                                               "WHERE FromDate = '2026-10-01'"));
+    QSqlQuery surgery =
+        embedded::sql::exec(db, QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDOHRptSurgicalProcedure "
+                                               "WHERE FromDate = '2026-10-01'"));
     ASSERT_TRUE(surgery.next());
     EXPECT_GT(surgery.value(0).toInt(), 0);
     EXPECT_FALSE(Row(kSurgical)->text(1).isEmpty());

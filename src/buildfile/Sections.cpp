@@ -1,0 +1,130 @@
+#include "buildfile/Sections.h"
+
+#include "adodb/Recordset.h"
+#include "catalogue/ReportCatalogue.h"
+#include "catalogue/ReportFiles.h"
+#include "com/Runtime.h"
+#include "reporting/modCrystal.h"
+#include "setup/SetupStatements.h"
+#include "startup/modSysConstants.h"
+
+namespace buildfile {
+
+QList<const catalogue::ReportItem *> ListedSections()
+{
+    QList<const catalogue::ReportItem *> listed;
+    for (const catalogue::ReportItem &item : catalogue::ReportCatalogue())
+        if (modSysConstants::IsReportItemListed(item.title))
+            listed.append(&item);
+    return listed;
+}
+
+bool ReportSetupExists(adodb::Connection &connection)
+{
+    adodb::Recordset rs;
+    rs.Open(setup::LoadSetupStatement(), connection, adodb::adUseClient, adodb::adOpenForwardOnly,
+            adodb::adLockReadOnly);
+    const bool found = !rs.Eof();
+    rs.Close();
+    return found;
+}
+
+QHash<QString, QString> LastUpdatedTimes(adodb::Connection &connection, const QString &firstDate,
+                                         const QString &lastDate)
+{
+    adodb::Recordset rs;
+    rs.Open(QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '") + firstDate + QStringLiteral("','") +
+                lastDate + QStringLiteral("'"),
+            connection, adodb::adUseClient, adodb::adOpenForwardOnly, adodb::adLockReadOnly);
+    QHash<QString, QString> times;
+    // A later record of the same report ID wins, as it does in the list.
+    for (long r = 0, records = rs.RecordCount(); r < records; ++r) {
+        times.insert(rs.Fields(QStringLiteral("ReportID")).Value().toText(),
+                     com::Format(rs.Fields(QStringLiteral("LastUpdatedDate")).Value().toDateTime(),
+                                 QStringLiteral("mmmm dd, yyyy | hh:mm:ss")));
+        rs.MoveNext();
+    }
+    rs.Close();
+    return times;
+}
+
+bool GenerateSection(adodb::Connection &connection, const SectionPeriod &section, SectionSteps &steps, bool prepared,
+                     bool *uploadFailed)
+{
+    if (uploadFailed)
+        *uploadFailed = false;
+    // Without a transaction a failed upload could not take its log entry
+    // back, so nothing of the section is sent.
+    if (!steps.run(142, [&] { connection.BeginTrans(); }))
+        return false;
+
+    bool completed = prepared;
+    if (!steps.run(144, [&] {
+            connection.Execute(QStringLiteral("Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog '") +
+                               catalogue::GetReportID(section.title) + QStringLiteral("','") + section.firstDate +
+                               QStringLiteral("','") + section.lastDate + QStringLiteral("'"));
+        }))
+        completed = false;
+    if (!steps.run(146, [&] { steps.uploadStarting(section.title); }))
+        completed = false;
+
+    const catalogue::ReportItem *item = nullptr;
+    QString procedureName;
+    if (!steps.run(150, [&] {
+            item = catalogue::FindReportItem(section.title);
+            if (item && !item->uploadProcedure.isEmpty()) {
+                procedureName = item->uploadProcedure;
+                steps.procedureChosen(procedureName);
+            }
+        }))
+        completed = false;
+
+    if (!procedureName.isEmpty()) {
+        const QString statement =
+            QStringLiteral("Patient_Data..") + procedureName + QStringLiteral(" '") + section.firstDate +
+            QStringLiteral("','") + section.lastDate + QStringLiteral("'") +
+            (item->takesUploadOption ? QLatin1Char(',') + QString::number(modSysConstants::plngUploadOption)
+                                     : QString());
+        if (!steps.run(item->takesUploadOption ? 270 : 274, [&] { connection.Execute(statement); })) {
+            completed = false;
+            if (uploadFailed)
+                *uploadFailed = true;
+        }
+    }
+
+    if (completed) {
+        if (steps.run(276, [&] { connection.CommitTrans(); }))
+            return true;
+        // The failed commit was reported; what it could not keep is undone.
+        try {
+            connection.RollbackTrans();
+        } catch (const std::exception &) {
+        }
+        return false;
+    }
+    steps.run(276, [&] { connection.RollbackTrans(); });
+    return false;
+}
+
+void OpenSectionReport(const catalogue::ReportFile &entry, const QString &year, const QString &firstDate,
+                       const QString &lastDate)
+{
+    const QList<com::Variant> header = {modSysConstants::pstrHospitalName, modSysConstants::pstrHospitalAddress1,
+                                        modSysConstants::pstrHospitalAddress2};
+    const QString path = catalogue::ReportFolder() + QLatin1Char('/') + entry.file;
+    switch (entry.values) {
+    case catalogue::ReportValues::Year:
+        modCrystal::OpenReportFile(path, {year});
+        break;
+    case catalogue::ReportValues::HospitalAndDates:
+        modCrystal::OpenReportFile(path, header + QList<com::Variant>{firstDate, lastDate});
+        break;
+    case catalogue::ReportValues::Dates:
+        modCrystal::OpenReportFile(path, {firstDate, lastDate});
+        break;
+    }
+    if (entry.header)
+        modCrystal::OpenSubReport(catalogue::kReportHeaderName, header);
+}
+
+} // namespace buildfile
