@@ -171,8 +171,8 @@ void frmDOHSetup::buildControls()
         display->setPalette(shaded);
     }
 
-    const QList<QWidget *> tabOrder = {txtPediaAge,    txtNewBornCode, cmdNewbornCode, txtSurgeryCode, cmdSurgeryCode,
-                                       cmdSave,        cmdCancel,      txtNewbornDesc, txtSurgeryDesc};
+    const QList<QWidget *> tabOrder = {txtPediaAge, txtNewBornCode, cmdNewbornCode, txtSurgeryCode, cmdSurgeryCode,
+                                       cmdSave,     cmdCancel,      txtNewbornDesc, txtSurgeryDesc};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
     txtPediaAge->setFocus(Qt::OtherFocusReason);
@@ -326,8 +326,13 @@ void frmDOHSetup::LookupServiceCode(LookupMode mode, QLineEdit *codeBox, QLineEd
 bool frmDOHSetup::ValidateSetup()
 {
     QString message;
-    if (!setup::AgeArgument(txtPediaAge->text()))
+    // An age with a fraction would reach the database only to be refused
+    // there with its raw conversion error; the limit is in whole years.
+    const std::optional<QString> age = setup::AgeArgument(txtPediaAge->text());
+    if (!age)
         modCommon::AppendMessageLine(message, QStringLiteral("Pedia Age should be numeric."));
+    else if (age->contains(QLatin1Char('.')))
+        modCommon::AppendMessageLine(message, QStringLiteral("Pedia Age should be a whole number of years."));
 
     if (com::Trim(txtNewBornCode->text()).isEmpty())
         modCommon::AppendMessageLine(message, QStringLiteral("Newborn code is required."));
@@ -341,6 +346,8 @@ bool frmDOHSetup::ValidateSetup()
 
     if (!com::Trim(message).isEmpty()) {
         forms::MsgBox(message, forms::vbOKOnly, kNotification);
+        if (!age || age->contains(QLatin1Char('.')))
+            txtPediaAge->setFocus(Qt::OtherFocusReason);
         return false;
     }
     return true;
@@ -352,8 +359,8 @@ void frmDOHSetup::SaveSetup()
         return;
     requireConnection();
     const std::optional<QString> age = setup::AgeArgument(txtPediaAge->text());
-    m_connection->Execute(setup::SaveSetupStatement(age.value_or(QString()), txtNewBornCode->text(),
-                                                    txtSurgeryCode->text()));
+    m_connection->Execute(
+        setup::SaveSetupStatement(age.value_or(QString()), txtNewBornCode->text(), txtSurgeryCode->text()));
     forms::MsgBox(QStringLiteral("Setting was updated."), forms::vbOKOnly, kNotification);
     unloadForm();
 }

@@ -53,7 +53,10 @@ struct StoredSetup
 class SetupRowBackend : public adodb::Backend
 {
 public:
-    SetupRowBackend(const QString &folder, QList<com::Variant> row) : m_store(folder), m_row(std::move(row)) {}
+    SetupRowBackend(const QString &folder, QList<com::Variant> row)
+        : m_store(folder)
+        , m_row(std::move(row))
+    {}
     adodb::ResultSet run(const QString &text) override
     {
         if (text != kLoad)
@@ -335,6 +338,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ValidationCase{u"1,000", u"13", u"23", nullptr}, ValidationCase{u"13.", u"13", u"23", nullptr},
                       ValidationCase{u"", u"13", u"23", u"Pedia Age should be numeric."},
                       ValidationCase{u"1e400", u"13", u"23", u"Pedia Age should be numeric."},
+                      ValidationCase{u"13.50", u"13", u"23", u"Pedia Age should be a whole number of years."},
+                      ValidationCase{u"1e-1", u"", u"23",
+                                     u"Pedia Age should be a whole number of years.\r\nNewborn code is required."},
                       ValidationCase{u"13", u"99", u"23", u"Newborn code is invalid."},
                       ValidationCase{u"13", u"13", u"", u"Surgery code is required."},
                       // SQL Server ignores trailing blanks only.
@@ -510,19 +516,24 @@ TEST_F(DOHSetupDialog, AFailingSaveIsReportedAndTheDialogStaysOpen)
     EXPECT_EQ(storedSetup().age, QStringLiteral("13"));
 }
 
-TEST_F(DOHSetupDialog, AnAgeTheDatabaseRefusesIsReportedNotConfirmed)
+// An age with a fraction never reaches the database: the dialog says what
+// is wrong and puts the user back in the age box.
+TEST_F(DOHSetupDialog, AnAgeWithAFractionIsRefusedBeforeAnythingIsSent)
 {
     storeSetup(QStringLiteral("13"), QStringLiteral("13"), QStringLiteral("23"));
     open([&] {
         dlg.txtPediaAge->setText(QStringLiteral("13.5"));
+        dlg.txtSurgeryCode->setFocus();
+        ASSERT_EQ(dlg.focusWidget(), dlg.txtSurgeryCode);
+        conn->statementLog().clear();
         dlg.cmdSave->click();
         EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(dlg.focusWidget(), dlg.txtPediaAge);
+        EXPECT_EQ(conn->statementLog().statements().filter(QStringLiteral("sp_DOH_Save")), QStringList());
         dlg.close();
     });
-    ASSERT_EQ(box->shown().size(), 1);
-    EXPECT_NE(box->shown()[0].prompt, QStringLiteral("Setting was updated."));
-    EXPECT_EQ(conn->statementLog().statements().constLast(),
-              QStringLiteral("Patient_Data..sp_DOH_Save_tbMedNewDOHReportSetup 13.5,'13','23'"));
+    EXPECT_EQ(box->prompts(), QStringList{QStringLiteral("Pedia Age should be a whole number of years.")});
+    EXPECT_EQ(box->shown()[0].title, QStringLiteral("Notification"));
     EXPECT_EQ(storedSetup().age, QStringLiteral("13"));
 }
 
@@ -549,14 +560,14 @@ TEST_F(DOHSetupDialog, LayoutAndTabOrder)
         QWidget *control;
         QRect twips;
     };
-    const QList<Placed> placed = {{dlg.txtPediaAge, {1530, 150, 885, 315}},     {dlg.txtNewBornCode, {1530, 510, 885, 315}},
-                                  {dlg.cmdNewbornCode, {2460, 510, 435, 345}},  {dlg.txtSurgeryCode, {1530, 870, 885, 315}},
-                                  {dlg.cmdSurgeryCode, {2460, 870, 435, 345}},  {dlg.cmdSave, {4290, 1500, 1215, 405}},
-                                  {dlg.cmdCancel, {5550, 1500, 1215, 405}},     {dlg.txtNewbornDesc, {2910, 510, 3825, 315}},
-                                  {dlg.txtSurgeryDesc, {2910, 870, 3825, 315}}};
+    const QList<Placed> placed = {
+        {dlg.txtPediaAge, {1530, 150, 885, 315}},    {dlg.txtNewBornCode, {1530, 510, 885, 315}},
+        {dlg.cmdNewbornCode, {2460, 510, 435, 345}}, {dlg.txtSurgeryCode, {1530, 870, 885, 315}},
+        {dlg.cmdSurgeryCode, {2460, 870, 435, 345}}, {dlg.cmdSave, {4290, 1500, 1215, 405}},
+        {dlg.cmdCancel, {5550, 1500, 1215, 405}},    {dlg.txtNewbornDesc, {2910, 510, 3825, 315}},
+        {dlg.txtSurgeryDesc, {2910, 870, 3825, 315}}};
     for (const Placed &p : placed)
-        EXPECT_EQ(p.control->geometry(),
-                  forms::TwipsRect(p.twips.x(), p.twips.y(), p.twips.width(), p.twips.height()))
+        EXPECT_EQ(p.control->geometry(), forms::TwipsRect(p.twips.x(), p.twips.y(), p.twips.width(), p.twips.height()))
             << p.control->objectName().toStdString();
     // Labels and the line sit in the chain too but never take the focus.
     auto nextTabStop = [](QWidget *w) {
