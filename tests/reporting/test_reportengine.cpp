@@ -225,7 +225,7 @@ TEST_F(ReportEngineTest, TableWithoutLogOnFailsWhenFilled)
     }
 }
 
-TEST_F(ReportEngineTest, DatabaseErrorReadsAsTheDatabasesMessage)
+TEST_F(ReportEngineTest, DatabaseErrorNamesTheFileAndTheQuery)
 {
     testing_support::createVisits(m_store, 3);
     auto report = open(testing_support::visitsReportXml(QStringLiteral("Patient_Data.dbo.tbMissing")));
@@ -236,7 +236,10 @@ TEST_F(ReportEngineTest, DatabaseErrorReadsAsTheDatabasesMessage)
         report->document();
         FAIL();
     } catch (const com::ComError &e) {
-        EXPECT_TRUE(e.description().contains(QStringLiteral("no such table"))) << e.description().toStdString();
+        EXPECT_EQ(e.description(), QStringLiteral("Error in report file '%1' at line 13: the query 'main' failed: no "
+                                                  "such table: Patient_Data.tbMissing")
+                                       .arg(m_dir.filePath(QStringLiteral("rpt.rpt"))));
+        EXPECT_EQ(e.number(), com::errors::ProviderError);
     }
 }
 
@@ -529,7 +532,9 @@ TEST_F(ReportEngineTest, ProcedureTableIsCalledWithItsParameters)
         quoted->document();
         FAIL() << "a year with a quote was taken";
     } catch (const com::ComError &e) {
-        EXPECT_EQ(e.description(), QStringLiteral("The year '20'26' is not a four-digit year."));
+        EXPECT_EQ(e.description(), QStringLiteral("Error in report file '%1' at line 4: the query 'main' failed: The "
+                                                  "year '20'26' is not a four-digit year.")
+                                       .arg(m_dir.filePath(QStringLiteral("rpt.rpt"))));
     }
 
     for (const char *bad : {"SELECT * FROM {p}", "EXEC {p} {?Year} {?Other}", "EXEC {p} {?Year},", "EXEC {p} 2026"}) {

@@ -1,38 +1,132 @@
 #include "DataConnection.h"
 
 #include "EngineErrors.h"
+#include "FillWatch.h"
+#include "QueryText.h"
 
 #include "adodb/OdbcBackend.h"
 #include "adodb/SqlText.h"
 #include "com/ComError.h"
 #include "embedded/EmbeddedBackend.h"
+#include "embedded/Procedures.h"
 #include "embedded/Store.h"
 
 #include <QDate>
 #include <QDir>
+#include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+
+#include <sqlite3.h>
+
+#include <limits>
 
 namespace reportengine {
 
+namespace {
+
+// SQLite virtual machine steps between two looks at the fill's watch: far
+// below a millisecond of work.
+constexpr int kProgressSteps = 1000;
+// The longest text or blob one value of a report query may be on the
+// embedded store; the DOH tables hold nothing near it.
+constexpr int kMaxValueBytes = 16 * 1024 * 1024;
+
+[[noreturn]] void refuse(long number, const QString &why)
+{
+    throw QueryRefusal(number, why);
+}
+
+[[noreturn]] void tooManyRows(qsizetype cap)
+{
+    refuse(errors::FillTooLarge,
+           QStringLiteral("gives more than %1 rows, the most a report query may give.").arg(countText(cap)));
+}
+
+QString errorText(const QSqlError &error)
+{
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+template <typename T> T sqliteHandle(const QVariant &handle, const char *typeName)
+{
+    if (!handle.isValid() || qstrcmp(handle.typeName(), typeName) != 0)
+        return nullptr;
+    return *static_cast<const T *>(handle.constData());
+}
+
+} // namespace
+
 // Reads a report query from the embedded store: the text comes through the
 // connection's run(), the values waiting beside it are bound to its
-// placeholders, and it runs inside one read transaction.
+// placeholders, and it runs inside one read transaction. The connection is
+// the fill's own and read-only; SQLite's progress callback lets the fill's
+// watch interrupt a statement that runs past the fill's time or is cancelled.
 class EmbeddedQueryBackend : public adodb::Backend
 {
 public:
     explicit EmbeddedQueryBackend(const QString &folder)
         : m_backend(folder)
-    {}
+    {
+        const QSqlDatabase db = m_backend.store().database();
+        m_handle = sqliteHandle<sqlite3 *>(db.driver()->handle(), "sqlite3*");
+        if (!m_handle)
+            throw com::ComError(errors::DatabaseError,
+                                QStringLiteral("The store in '%1' cannot be read for a report: its connection "
+                                               "is not a SQLite connection.")
+                                    .arg(folder),
+                                kEngineSource);
+        embedded::sql::exec(db, QStringLiteral("PRAGMA query_only=ON"));
+        sqlite3_limit(m_handle, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
+        sqlite3_progress_handler(m_handle, kProgressSteps, &EmbeddedQueryBackend::progress, this);
+    }
+    ~EmbeddedQueryBackend() override { sqlite3_progress_handler(m_handle, 0, nullptr, nullptr); }
 
     void setValues(QVariantList values) { m_values = std::move(values); }
     // The next statement is a procedure call for the store's statement reader.
     void setProcedureCall() { m_procedureCall = true; }
+    void setWatch(FillWatch *watch) { m_watch = watch; }
+
+    // Whether SQLite would run the text without writing (a text it cannot
+    // prepare is left for the run to fail in the database's words).
+    bool readsOnly(const QString &text)
+    {
+        QSqlQuery query(m_backend.store().database());
+        if (!query.prepare(text))
+            return true;
+        auto *statement = sqliteHandle<sqlite3_stmt *>(query.result()->handle(), "sqlite3_stmt*");
+        return statement && sqlite3_stmt_readonly(statement) != 0;
+    }
 
     adodb::ResultSet run(const QString &text) override
     {
-        if (std::exchange(m_procedureCall, false))
-            return m_backend.run(text);
-        const QVariantList values = std::exchange(m_values, {});
+        try {
+            if (std::exchange(m_procedureCall, false)) {
+                adodb::ResultSet result = m_backend.run(text);
+                if (result.rows.size() > rowCap())
+                    tooManyRows(rowCap());
+                return result;
+            }
+            return select(text, std::exchange(m_values, {}));
+        } catch (const adodb::BackendError &) {
+            // An interrupted statement fails as "interrupted": the fill says why.
+            if (m_watch && m_watch->stopped())
+                m_watch->raise();
+            throw;
+        }
+    }
+    QString sourceName() const override { return m_backend.sourceName(); }
+
+private:
+    qsizetype rowCap() const
+    {
+        return m_watch ? m_watch->limits().maxRowsPerQuery : std::numeric_limits<qsizetype>::max();
+    }
+
+    adodb::ResultSet select(const QString &text, const QVariantList &values)
+    {
         adodb::ResultSet result;
         embedded::Store &store = m_backend.store();
         store.readTransaction([&] {
@@ -40,16 +134,46 @@ public:
             for (const QVariant &v : values)
                 query.addBindValue(v);
             embedded::sql::exec(query);
-            result = embedded::sql::toResultSet(query);
+            const QSqlRecord record = query.record();
+            for (int i = 0; i < record.count(); ++i)
+                result.columns.append(record.fieldName(i));
+            const qsizetype cap = rowCap();
+            while (query.next()) {
+                if (result.rows.size() >= cap)
+                    tooManyRows(cap);
+                QList<com::Variant> row;
+                row.reserve(record.count());
+                for (int i = 0; i < record.count(); ++i) {
+                    const QVariant v = query.value(i);
+                    if (v.isNull())
+                        row.append(com::Variant());
+                    else if (v.metaType().id() == QMetaType::LongLong || v.metaType().id() == QMetaType::Int)
+                        row.append(com::Variant(v.toLongLong()));
+                    else if (v.metaType().id() == QMetaType::Double)
+                        row.append(com::Variant(v.toDouble()));
+                    else
+                        row.append(com::Variant(v.toString()));
+                }
+                result.rows.append(std::move(row));
+            }
+            // A step that failed ends the rows as the last one does.
+            if (query.lastError().type() != QSqlError::NoError)
+                throw adodb::BackendError(errorText(query.lastError()));
         });
         return result;
     }
-    QString sourceName() const override { return m_backend.sourceName(); }
 
-private:
+    static int progress(void *self)
+    {
+        FillWatch *watch = static_cast<EmbeddedQueryBackend *>(self)->m_watch;
+        return watch && watch->mustStop() ? 1 : 0;
+    }
+
     embedded::EmbeddedBackend m_backend;
+    sqlite3 *m_handle = nullptr;
     QVariantList m_values;
     bool m_procedureCall = false;
+    FillWatch *m_watch = nullptr;
 };
 
 namespace {
@@ -139,6 +263,57 @@ QString DataConnection::placeholder(int index) const
     return m_embedded ? QStringLiteral("?") : QStringLiteral("@P%1").arg(index + 1);
 }
 
+void DataConnection::setWatch(FillWatch *watch)
+{
+    m_watch = watch;
+    if (m_embeddedBackend)
+        m_embeddedBackend->setWatch(watch);
+}
+
+qsizetype DataConnection::rowCap() const
+{
+    return m_watch ? m_watch->limits().maxRowsPerQuery : std::numeric_limits<qsizetype>::max() - 1;
+}
+
+void DataConnection::checkReadOnly(const QString &text) const
+{
+    const QueryShape shape = queryShape(text);
+    if (!shape.rest.isEmpty())
+        refuse(errors::QueryInvalid,
+               QStringLiteral("holds more than one statement ('%1'); a report query is a single SELECT.")
+                   .arg(shape.rest.left(40).simplified()));
+    const QString first = shape.words.value(0);
+    if (first != u"SELECT" && first != u"WITH")
+        refuse(errors::QueryInvalid,
+               QStringLiteral("begins with '%1'; a report query is a single SELECT (or WITH ... SELECT).").arg(first));
+    const bool writes = m_embedded ? !m_embeddedBackend->readsOnly(text) : !writingWord(shape).isEmpty();
+    if (writes)
+        refuse(errors::QueryInvalid,
+               m_embedded ? QStringLiteral("would change the database; a report query only reads.")
+                          : QStringLiteral("would change the database ('%1'); a report query only reads.")
+                                .arg(writingWord(shape)));
+}
+
+QString DataConnection::sqlServerBatch(const PreparedQuery &query, qsizetype rowCap)
+{
+    QString call = QStringLiteral("EXEC sp_executesql N") + adodb::SqlText(query.text);
+    if (!query.values.isEmpty()) {
+        QStringList declarations, assignments;
+        for (int i = 0; i < query.values.size(); ++i) {
+            const auto [type, literal] = sqlServerParameter(query.values.at(i));
+            declarations << QStringLiteral("@P%1 %2").arg(i + 1).arg(type);
+            assignments << QStringLiteral("@P%1 = %2").arg(i + 1).arg(literal);
+        }
+        call += QStringLiteral(", N") + adodb::SqlText(declarations.join(QStringLiteral(", "))) + QStringLiteral(", ") +
+                assignments.join(QStringLiteral(", "));
+    }
+    // XACT_ABORT makes any failure end the batch with the transaction rolled
+    // back; ROWCOUNT keeps the server from sending more rows than a report
+    // may read.
+    return QStringLiteral("SET XACT_ABORT ON; SET ROWCOUNT %1; BEGIN TRANSACTION; ").arg(rowCap + 1) + call +
+           QStringLiteral("; ROLLBACK TRANSACTION; SET ROWCOUNT 0");
+}
+
 adodb::ResultSet DataConnection::select(const PreparedQuery &query)
 {
     if (m_embedded) {
@@ -149,17 +324,10 @@ adodb::ResultSet DataConnection::select(const PreparedQuery &query)
         m_embeddedBackend->setValues(values);
         return m_connection->run(query.text);
     }
-    if (query.values.isEmpty())
-        return m_connection->run(query.text);
-    QStringList declarations, assignments;
-    for (int i = 0; i < query.values.size(); ++i) {
-        const auto [type, literal] = sqlServerParameter(query.values.at(i));
-        declarations << QStringLiteral("@P%1 %2").arg(i + 1).arg(type);
-        assignments << QStringLiteral("@P%1 = %2").arg(i + 1).arg(literal);
-    }
-    return m_connection->run(QStringLiteral("EXEC sp_executesql N") + adodb::SqlText(query.text) +
-                             QStringLiteral(", N") + adodb::SqlText(declarations.join(QStringLiteral(", "))) +
-                             QStringLiteral(", ") + assignments.join(QStringLiteral(", ")));
+    adodb::ResultSet result = m_connection->run(sqlServerBatch(query, rowCap()));
+    if (result.rows.size() > rowCap())
+        tooManyRows(rowCap());
+    return result;
 }
 
 adodb::ResultSet DataConnection::callProcedure(const QString &location, const QVariantList &arguments)
@@ -173,13 +341,19 @@ adodb::ResultSet DataConnection::callProcedure(const QString &location, const QV
              arguments});
     }
     const QStringList parts = locationParts(location);
+    // The store's statement reader takes "name" for Patient_Data's procedure.
+    const QString database = parts.size() >= 2 ? parts.first() : QStringLiteral("Patient_Data");
+    const embedded::Procedure *known = embedded::ProcedureRegistry::standard().find(database, parts.last());
+    if (known && known->access != embedded::Access::Read)
+        refuse(errors::QueryInvalid, QStringLiteral("calls the procedure '%1', which changes the database; a report "
+                                                    "calls only procedures that read.")
+                                         .arg(location));
     QString text = (parts.size() >= 2 ? parts.first() + QStringLiteral("..") : QString()) + parts.last();
     QStringList literals;
     for (const QVariant &v : arguments) {
         if (v.isNull())
-            throw com::ComError(errors::QueryInvalid,
-                                QStringLiteral("The procedure '%1' cannot be given an empty value.").arg(location),
-                                kEngineSource);
+            refuse(errors::QueryInvalid,
+                   QStringLiteral("gives the procedure '%1' an empty value, which it cannot take.").arg(location));
         if (v.typeId() == QMetaType::Double)
             literals << QString::number(v.toDouble(), 'g', 17);
         else if (v.typeId() == QMetaType::QDate)

@@ -18,7 +18,10 @@ constexpr long QueryInvalid = 20520;
 constexpr long LogOnMissing = 20530;
 constexpr long DatabaseError = 20532;
 constexpr long ExportInvalid = 20540;
-constexpr long IndexOutOfRange = 9; // the runtime's "Subscript out of range"
+constexpr long FillCancelled = 20550; // the user stopped the fill
+constexpr long FillTimedOut = 20551;  // the fill ran past its time limit
+constexpr long FillTooLarge = 20552;  // more rows, items or text than a fill may hold
+constexpr long IndexOutOfRange = 9;   // the runtime's "Subscript out of range"
 } // namespace errors
 
 } // namespace reportengine

@@ -2,6 +2,7 @@
 
 #include "DataConnection.h"
 #include "EngineErrors.h"
+#include "FillWatch.h"
 #include "Painter.h"
 #include "ReportEngine.h"
 
@@ -13,6 +14,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <map>
 
 namespace reportengine {
 
@@ -112,15 +114,52 @@ bool sameValue(const com::Variant &a, const com::Variant &b)
     return a.toText() == b.toText();
 }
 
-[[noreturn]] void queryError(const ReportDef &def, const QueryDef &q, const QString &message)
+QString queryPlace(const ReportDef &def, const QueryDef &q)
 {
-    throw com::ComError(errors::QueryInvalid,
-                        QStringLiteral("Error in report file '%1' at line %2: the query '%3' %4")
-                            .arg(def.filePath)
-                            .arg(q.line)
-                            .arg(q.name, message),
-                        kEngineSource);
+    return QStringLiteral("Error in report file '%1' at line %2: the query '%3' ")
+        .arg(def.filePath)
+        .arg(q.line)
+        .arg(q.name);
 }
+
+[[noreturn]] void queryError(const ReportDef &def, const QueryDef &q, const QString &message,
+                             long number = errors::QueryInvalid)
+{
+    throw com::ComError(number, queryPlace(def, q) + message, kEngineSource);
+}
+
+// Runs a query's statement; its failure names the report file and the query.
+// A refusal of the data connection continues the sentence; the database's
+// own failure follows "failed:"; a fill that was stopped says so itself.
+template <typename Run> decltype(auto) runNamed(const ReportDef &def, const QueryDef &q, Run &&run)
+{
+    try {
+        return run();
+    } catch (const QueryRefusal &refusal) {
+        queryError(def, q, refusal.reason(), refusal.number());
+    } catch (const com::ComError &e) {
+        if (e.number() == errors::FillCancelled || e.number() == errors::FillTimedOut)
+            throw;
+        throw com::ComError(e.number(), queryPlace(def, q) + QStringLiteral("failed: ") + e.description(), e.source());
+    }
+}
+
+// Points the data connection at the fill's watch while a query runs.
+class WatchScope
+{
+public:
+    WatchScope(DataConnection &connection, FillWatch &watch)
+        : m_connection(connection)
+    {
+        m_connection.setWatch(&watch);
+    }
+    ~WatchScope() { m_connection.setWatch(nullptr); }
+    WatchScope(const WatchScope &) = delete;
+    WatchScope &operator=(const WatchScope &) = delete;
+
+private:
+    DataConnection &m_connection;
+};
 
 // The fill of one report or subreport: its queries' results (each run once)
 // and the bands it prints.
@@ -128,12 +167,13 @@ class Filler
 {
 public:
     Filler(Report &report, Document &document, QHash<const Report *, std::shared_ptr<Filler>> &subFills,
-           const QDateTime &printTime)
+           const QDateTime &printTime, FillWatch &watch)
         : m_report(report)
         , m_def(report.definition())
         , m_doc(document)
         , m_subFills(subFills)
         , m_printTime(printTime)
+        , m_watch(watch)
     {}
 
     // The main report: every band in fill order into the document.
@@ -153,7 +193,7 @@ public:
 
     // A subreport: its header, body and footer stacked into one block, at
     // most once per fill whatever the number of places it is shown.
-    const QList<BandItem> &block(double &height)
+    const QList<BandItem> &block(double &height, qsizetype &characters)
     {
         if (!m_blockDone) {
             prepareData();
@@ -168,6 +208,7 @@ public:
                 for (BandItem item : b.items) {
                     item.item.rect.translate(0, y);
                     item.column = 0; // a subreport's texts are header lines, not grid cells
+                    m_blockCharacters += item.item.text.size();
                     m_block.append(item);
                 }
                 y += b.height;
@@ -176,6 +217,7 @@ public:
             m_blockDone = true;
         }
         height = m_blockHeight;
+        characters = m_blockCharacters;
         return m_block;
     }
 
@@ -408,14 +450,20 @@ private:
         if (!logOn)
             queryError(m_def, *q, QStringLiteral("names no table of the report."));
 
-        auto connection = m_report.connectionFor(*logOn);
+        m_watch.check();
+        const std::shared_ptr<DataConnection> connection =
+            runNamed(m_def, *q, [&] { return m_report.connectionFor(*logOn); });
         if (const DatabaseTable *procedure = procedureOf(*q, pieces)) {
             QVariantList arguments;
             for (const Piece &p : pieces)
                 if (p.kind == Piece::Parameter)
                     arguments.append(boundValue(*q, p.text));
             m_report.root()->countQueryRun();
-            return m_results.insert(key, connection->callProcedure(procedure->Location(), arguments)).value();
+            const WatchScope watching(*connection, m_watch);
+            return m_results
+                .insert(key, runNamed(m_def, *q,
+                                      [&] { return connection->callProcedure(procedure->Location(), arguments); }))
+                .value();
         }
         PreparedQuery prepared;
         for (const Piece &p : pieces) {
@@ -432,8 +480,10 @@ private:
                 break;
             }
         }
+        const WatchScope watching(*connection, m_watch);
+        runNamed(m_def, *q, [&] { connection->checkReadOnly(prepared.text); });
         m_report.root()->countQueryRun();
-        return m_results.insert(key, connection->select(prepared)).value();
+        return m_results.insert(key, runNamed(m_def, *q, [&] { return connection->select(prepared); })).value();
     }
 
     // Group headers, details and group footers for every row.
@@ -443,6 +493,7 @@ private:
         const auto details = m_def.sectionsOf(SectionKind::Detail);
         std::vector<int> headerIndex(levels + 1, -1);
         for (int i = 0; i < m_rowCount; ++i) {
+            m_watch.check();
             const int row = m_hasData ? i : -1;
             QList<std::pair<int, QString>> starts;
             for (int g = m_startLevel[i]; g <= levels; ++g) {
@@ -482,7 +533,15 @@ private:
 
     double aggregate(const ElementDef &e, int row, const QString &column)
     {
-        int from = 0, to = m_hasData ? m_rowCount : 0;
+        if (!m_hasData)
+            throw com::ComError(
+                errors::ReportFileInvalid,
+                QStringLiteral("Error in report file '%1' at line %2: the formula has no rows to work on: the report "
+                               "has no data query")
+                    .arg(m_def.filePath)
+                    .arg(e.line),
+                kEngineSource);
+        int from = 0, to = m_rowCount;
         if (e.scope == FormulaScope::Group && row >= 0) {
             from = m_rangeStart[e.groupLevel - 1][row];
             to = m_rangeEnd[e.groupLevel - 1][row];
@@ -505,11 +564,14 @@ private:
 
     int fontIndex(const FontDef &font)
     {
-        for (int i = 0; i < m_doc.fonts.size(); ++i)
-            if (m_doc.fonts[i] == font)
-                return i;
+        const auto key = std::make_tuple(font.family, font.sizePt, font.bold, font.italic);
+        const auto found = m_fontIndex.find(key);
+        if (found != m_fontIndex.end())
+            return found->second;
         m_doc.fonts.append(font);
-        return int(m_doc.fonts.size()) - 1;
+        const int index = int(m_doc.fonts.size()) - 1;
+        m_fontIndex.emplace(key, index);
+        return index;
     }
 
     QString expandTemplate(const QString &text)
@@ -658,11 +720,16 @@ private:
                 Report *child = m_report.OpenSubreport(e.name).get();
                 std::shared_ptr<Filler> fill = m_subFills.value(child);
                 if (!fill) {
-                    fill = std::make_shared<Filler>(*child, m_doc, m_subFills, m_printTime);
+                    fill = std::make_shared<Filler>(*child, m_doc, m_subFills, m_printTime, m_watch);
                     m_subFills.insert(child, fill);
                 }
                 double height = 0;
-                const QList<BandItem> &block = fill->block(height);
+                qsizetype characters = 0;
+                const QList<BandItem> &block = fill->block(height, characters);
+                // Each place a subreport is shown copies its block: counted
+                // before the copy, so that subreports shown twice in each
+                // other stop here instead of doubling the memory.
+                m_watch.count(block.size(), characters);
                 for (BandItem sub : block) {
                     sub.item.rect.translate(e.rect.topLeft());
                     band.items.append(sub);
@@ -682,8 +749,10 @@ private:
             }
             if (item.item.kind != DisplayItem::Kind::Line)
                 band.height = std::max(band.height, item.item.rect.bottom());
+            m_watch.count(1, item.item.text.size());
             band.items.append(std::move(item));
         }
+        m_watch.count(1, 0);
         return band;
     }
 
@@ -692,7 +761,9 @@ private:
     Document &m_doc;
     QHash<const Report *, std::shared_ptr<Filler>> &m_subFills;
     QDateTime m_printTime;
+    FillWatch &m_watch;
     QHash<QString, adodb::ResultSet> m_results;
+    std::map<std::tuple<QString, double, bool, bool>, int> m_fontIndex;
     const adodb::ResultSet *m_data = nullptr;
     bool m_prepared = false;
     bool m_hasData = false;
@@ -703,6 +774,7 @@ private:
     bool m_blockDone = false;
     QList<BandItem> m_block;
     double m_blockHeight = 0;
+    qsizetype m_blockCharacters = 0;
 };
 
 } // namespace
@@ -715,7 +787,9 @@ std::unique_ptr<Document> fillAndPaginate(Report &report)
     document->margins = def.margins;
     document->title = report.ReportTitle();
     QHash<const Report *, std::shared_ptr<Filler>> subFills;
-    Filler(report, *document, subFills, QDateTime::currentDateTime()).fillMain();
+    FillWatch watch(report.fillLimits(), report.fillMonitor(), def.filePath);
+    Filler(report, *document, subFills, QDateTime::currentDateTime(), watch).fillMain();
+    watch.check();
 
     for (const SectionDef *s : def.sectionsOf(SectionKind::Detail))
         for (const ElementDef &e : s->elements)

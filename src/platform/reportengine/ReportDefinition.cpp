@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include <cmath>
+
 namespace reportengine {
 
 const QueryDef *ReportDef::findQuery(const QString &queryName) const
@@ -71,7 +73,7 @@ public:
         }
         if (m_xml.name() != u"report")
             fail(QStringLiteral("the file's root element must be <report>, not <%1>").arg(m_xml.name()));
-        auto def = readReport(FontDef{QStringLiteral("DejaVu Sans"), 9, false, false});
+        auto def = readReport(FontDef{QStringLiteral("DejaVu Sans"), 9, false, false}, 0);
         while (!m_xml.atEnd())
             m_xml.readNext();
         checkXml();
@@ -89,7 +91,9 @@ private:
         return attr(name);
     }
 
-    double number(const char *name, double fallback) const
+    // A number attribute within [min, max]: "inf", "nan" and values past
+    // the bounds are refused, so nothing later meets a length it cannot lay out.
+    double number(const char *name, double fallback, double min, double max) const
     {
         if (!has(name))
             return fallback;
@@ -97,7 +101,41 @@ private:
         const double value = attr(name).trimmed().toDouble(&ok);
         if (!ok)
             fail(QStringLiteral("the attribute '%1' must be a number, not '%2'").arg(QLatin1String(name), attr(name)));
+        if (!std::isfinite(value) || value < min || value > max)
+            fail(QStringLiteral("the attribute '%1' must be a number from %2 to %3, not '%4'")
+                     .arg(QLatin1String(name))
+                     .arg(min)
+                     .arg(max)
+                     .arg(attr(name)));
         return value;
+    }
+
+    int whole(const char *name, int fallback, int min, int max) const
+    {
+        const double value = number(name, fallback, min, max);
+        if (value != std::floor(value))
+            fail(QStringLiteral("the attribute '%1' must be a whole number from %2 to %3, not '%4'")
+                     .arg(QLatin1String(name))
+                     .arg(min)
+                     .arg(max)
+                     .arg(attr(name)));
+        return int(value);
+    }
+
+    QString format(const char *name) const
+    {
+        const QString value = attr(name);
+        if (value.size() > limits::kMaxFormatLength)
+            fail(QStringLiteral("the attribute '%1' may be at most %2 characters long")
+                     .arg(QLatin1String(name))
+                     .arg(limits::kMaxFormatLength));
+        return value;
+    }
+
+    void countUp(int &count, int most, const QString &what) const
+    {
+        if (++count > most)
+            fail(what.arg(most));
     }
 
     bool flag(const char *name, bool fallback = false) const
@@ -135,13 +173,13 @@ private:
         FontDef f = base;
         if (has("font"))
             f.family = attr("font");
-        f.sizePt = number("font-size", base.sizePt);
+        f.sizePt = number("font-size", base.sizePt, 1, limits::kMaxFontSize);
         f.bold = flag("bold", base.bold);
         f.italic = flag("italic", base.italic);
         return f;
     }
 
-    std::shared_ptr<ReportDef> readReport(const FontDef &baseFont)
+    std::shared_ptr<ReportDef> readReport(const FontDef &baseFont, int depth)
     {
         auto def = std::make_shared<ReportDef>();
         def->filePath = m_path;
@@ -159,9 +197,12 @@ private:
                 readPage(*def);
                 m_xml.skipCurrentElement();
             } else if (n == u"parameters") {
+                int parameters = int(def->parameters.size());
                 while (m_xml.readNextStartElement()) {
                     if (m_xml.name() != u"parameter")
                         unknownElement();
+                    countUp(parameters, limits::kMaxDefinitions,
+                            QStringLiteral("a report may hold at most %1 parameter fields"));
                     ParameterDef p;
                     p.name = required("name");
                     p.type = choice<ParameterType>("type",
@@ -176,18 +217,22 @@ private:
                     m_xml.skipCurrentElement();
                 }
             } else if (n == u"tables") {
+                int tables = int(def->tables.size());
                 while (m_xml.readNextStartElement()) {
                     if (m_xml.name() != u"table")
                         unknownElement();
+                    countUp(tables, limits::kMaxDefinitions, QStringLiteral("a report may hold at most %1 tables"));
                     TableDef table{required("alias"), required("location")};
                     table.procedure = choice<bool>("kind", {{u"table", false}, {u"procedure", true}}, false);
                     def->tables.append(table);
                     m_xml.skipCurrentElement();
                 }
             } else if (n == u"queries") {
+                int queries = int(def->queries.size());
                 while (m_xml.readNextStartElement()) {
                     if (m_xml.name() != u"query")
                         unknownElement();
+                    countUp(queries, limits::kMaxDefinitions, QStringLiteral("a report may hold at most %1 queries"));
                     QueryDef q;
                     q.name = required("name");
                     q.line = int(m_xml.lineNumber());
@@ -199,16 +244,21 @@ private:
                 def->dataQuery = required("query");
                 m_xml.skipCurrentElement();
             } else if (n == u"groups") {
+                int groups = int(def->groups.size());
                 while (m_xml.readNextStartElement()) {
                     if (m_xml.name() != u"group")
                         unknownElement();
-                    def->groups.append(GroupDef{required("field"), flag("keep-together"), flag("repeat-header")});
+                    countUp(groups, limits::kMaxGroups, QStringLiteral("a report may hold at most %1 groups"));
+                    def->groups.append(GroupDef{required("field"), flag("keep-together"), flag("repeat-header"),
+                                                int(m_xml.lineNumber())});
                     m_xml.skipCurrentElement();
                 }
             } else if (n == u"sections") {
                 while (m_xml.readNextStartElement()) {
                     if (m_xml.name() != u"section")
                         unknownElement();
+                    if (def->sections.size() >= limits::kMaxSections)
+                        fail(QStringLiteral("a report may hold at most %1 sections").arg(limits::kMaxSections));
                     def->sections.append(readSection(*def));
                 }
             } else if (n == u"subreports") {
@@ -217,7 +267,14 @@ private:
                         unknownElement();
                     if (!has("name"))
                         required("name");
-                    def->subreports.append(readReport(def->font));
+                    // Each level of subreport is one level of the parser's
+                    // (and the fill's) recursion.
+                    if (depth + 1 > limits::kMaxSubreportDepth)
+                        fail(
+                            QStringLiteral("subreports may be nested at most %1 deep").arg(limits::kMaxSubreportDepth));
+                    countUp(m_subreports, limits::kMaxSubreports,
+                            QStringLiteral("a report file may hold at most %1 subreports"));
+                    def->subreports.append(readReport(def->font, depth + 1));
                 }
             } else {
                 unknownElement();
@@ -242,19 +299,31 @@ private:
             bool okW = false, okH = false;
             if (parts.size() == 2)
                 def.pageSize = QSizeF(parts[0].toDouble(&okW), parts[1].toDouble(&okH));
-            if (!okW || !okH || def.pageSize.width() < 72 || def.pageSize.height() < 72)
-                fail(QStringLiteral("the page size must be letter, legal, a4 or WIDTHxHEIGHT in points, not '%1'")
+            const auto side = [](double v) {
+                return std::isfinite(v) && v >= limits::kMinPageSide && v <= limits::kMaxLength;
+            };
+            if (!okW || !okH || !side(def.pageSize.width()) || !side(def.pageSize.height()))
+                fail(QStringLiteral("the page size must be letter, legal, a4 or WIDTHxHEIGHT in points, each side "
+                                    "from %1 to %2, not '%3'")
+                         .arg(limits::kMinPageSide)
+                         .arg(limits::kMaxLength)
                          .arg(attr("size")));
         }
         def.landscape = choice<bool>("orientation", {{u"portrait", false}, {u"landscape", true}}, false);
-        const double all = number("margins", 36);
-        def.margins = QMarginsF(number("margin-left", all), number("margin-top", all), number("margin-right", all),
-                                number("margin-bottom", all));
+        const double all = number("margins", 36, 0, limits::kMaxLength);
+        def.margins = QMarginsF(
+            number("margin-left", all, 0, limits::kMaxLength), number("margin-top", all, 0, limits::kMaxLength),
+            number("margin-right", all, 0, limits::kMaxLength), number("margin-bottom", all, 0, limits::kMaxLength));
+        const QSizeF paper = def.paperSize();
+        if (def.margins.left() + def.margins.right() >= paper.width() ||
+            def.margins.top() + def.margins.bottom() >= paper.height())
+            fail(QStringLiteral("the margins leave no room on a %1 x %2 page").arg(paper.width()).arg(paper.height()));
     }
 
     SectionDef readSection(const ReportDef &def)
     {
         SectionDef s;
+        s.line = int(m_xml.lineNumber());
         s.kind = choice<SectionKind>("kind",
                                      {{u"report-header", SectionKind::ReportHeader},
                                       {u"page-header", SectionKind::PageHeader},
@@ -267,11 +336,11 @@ private:
         if (!has("kind"))
             required("kind");
         if (s.kind == SectionKind::GroupHeader || s.kind == SectionKind::GroupFooter) {
-            s.group = int(number("group", 0));
+            s.group = whole("group", 0, 0, limits::kMaxGroups);
             if (s.group < 1 || s.group > def.groups.size())
                 fail(QStringLiteral("the section's group must be between 1 and %1").arg(def.groups.size()));
         }
-        s.height = number("height", 0);
+        s.height = number("height", 0, -limits::kMaxLength, limits::kMaxLength);
         if (s.height < 0)
             fail(QStringLiteral("a section's height cannot be negative"));
         if (has("when-field")) {
@@ -284,14 +353,20 @@ private:
             s.whenEquals = has("when-equals");
             s.whenValue = attr(s.whenEquals ? "when-equals" : "when-not-equals");
         }
-        while (m_xml.readNextStartElement())
+        while (m_xml.readNextStartElement()) {
+            if (s.elements.size() >= limits::kMaxElementsPerSection)
+                fail(QStringLiteral("a section may hold at most %1 elements").arg(limits::kMaxElementsPerSection));
+            countUp(m_elements, limits::kMaxElements, QStringLiteral("a report file may hold at most %1 elements"));
             s.elements.append(readElement(def, s));
+        }
         return s;
     }
 
+    double length(const char *name) const { return number(name, 0, -limits::kMaxLength, limits::kMaxLength); }
+
     void readBox(ElementDef &e) const
     {
-        e.rect = QRectF(number("x", 0), number("y", 0), number("w", 0), number("h", 0));
+        e.rect = QRectF(length("x"), length("y"), length("w"), length("h"));
         if (e.rect.width() < 0 || e.rect.height() < 0)
             fail(QStringLiteral("an element's width and height cannot be negative"));
     }
@@ -304,13 +379,14 @@ private:
         e.align = choice<Align>("align", {{u"left", Align::Left}, {u"center", Align::Center}, {u"right", Align::Right}},
                                 Align::Left);
         e.canGrow = flag("can-grow");
-        e.column = int(number("column", 0));
-        e.span = int(number("span", 1));
-        if (e.column < 0 || e.span < 1)
-            fail(QStringLiteral("column must be 1 or more and span at least 1"));
-        e.numberFormat = attr("format");
-        e.dateFormat = attr("date-format");
-        e.penWidth = number("pen", 0.5);
+        e.column = whole("column", 0, 0, limits::kMaxColumns);
+        e.span = whole("span", 1, 1, limits::kMaxColumns);
+        if (e.column > 0 && e.column + e.span - 1 > limits::kMaxColumns)
+            fail(QStringLiteral("an element's columns must end by column %1, the last an export sheet has")
+                     .arg(limits::kMaxColumns));
+        e.numberFormat = format("format");
+        e.dateFormat = format("date-format");
+        e.penWidth = number("pen", 0.5, 0, limits::kMaxPen);
         e.nullText = attr("null-text");
         e.printWhen = choice<PrintWhen>(
             "when", {{u"always", PrintWhen::Always}, {u"rows", PrintWhen::Rows}, {u"no-rows", PrintWhen::NoRows}},
@@ -319,7 +395,7 @@ private:
         const auto n = m_xml.name();
         if (n == u"line") {
             e.kind = ElementKind::Line;
-            e.rect = QRectF(QPointF(number("x1", 0), number("y1", 0)), QPointF(number("x2", 0), number("y2", 0)));
+            e.rect = QRectF(QPointF(length("x1"), length("y1")), QPointF(length("x2"), length("y2")));
             m_xml.skipCurrentElement();
             return e;
         }
@@ -354,10 +430,10 @@ private:
                 required("field");
             if (e.formula == FormulaKind::Ratio)
                 e.divisor = required("divisor");
-            e.scale = number("scale", 1);
+            e.scale = number("scale", 1, -limits::kMaxScale, limits::kMaxScale);
             e.scope = choice<FormulaScope>("over", {{u"group", FormulaScope::Group}, {u"report", FormulaScope::Report}},
                                            section.group > 0 ? FormulaScope::Group : FormulaScope::Report);
-            e.groupLevel = int(number("group", 0));
+            e.groupLevel = whole("group", 0, 0, limits::kMaxGroups);
             if (e.scope == FormulaScope::Group) {
                 const int level = e.groupLevel > 0 ? e.groupLevel : section.group;
                 if (level < 1 || level > def.groups.size())
@@ -397,8 +473,26 @@ private:
     {
         if (!def.dataQuery.isEmpty() && !def.findQuery(def.dataQuery))
             fail(QStringLiteral("the data query '%1' is not among the report's queries").arg(def.dataQuery));
-        for (const SectionDef &s : def.sections)
+        // Without a data query there are no rows: whatever reads them is a
+        // mistake of the file, said so when it opens.
+        const bool rows = !def.dataQuery.isEmpty();
+        if (!rows && !def.groups.isEmpty())
+            fail(QStringLiteral("the group at line %1 has no rows to group: the report has no data query")
+                     .arg(def.groups.first().line));
+        for (const SectionDef &s : def.sections) {
+            if (!rows && !s.whenField.isEmpty())
+                fail(QStringLiteral("the section at line %1 prints by the field '%2', but the report has no data query")
+                         .arg(s.line)
+                         .arg(s.whenField));
             for (const ElementDef &e : s.elements) {
+                if (!rows && e.kind == ElementKind::Field && e.query.isEmpty())
+                    fail(QStringLiteral(
+                             "the field '%1' at line %2 reads the data rows, but the report has no data query")
+                             .arg(e.name)
+                             .arg(e.line));
+                if (!rows && e.kind == ElementKind::Formula)
+                    fail(QStringLiteral("the formula at line %1 has no rows to work on: the report has no data query")
+                             .arg(e.line));
                 if (e.kind == ElementKind::Subreport) {
                     bool found = false;
                     for (const auto &sub : def.subreports)
@@ -432,16 +526,32 @@ private:
                                  .arg(name));
                 }
             }
+        }
     }
 
     QXmlStreamReader &m_xml;
     QString m_path;
+    int m_elements = 0;   // in the whole file
+    int m_subreports = 0; // in the whole file
 };
 
 } // namespace
 
+namespace {
+[[noreturn]] void tooLarge(const QString &path)
+{
+    throw com::ComError(errors::ReportFileInvalid,
+                        QStringLiteral("The report file '%1' is larger than %2 MB, the most a report file may be.")
+                            .arg(path)
+                            .arg(limits::kMaxFileBytes / (1024 * 1024)),
+                        kEngineSource);
+}
+} // namespace
+
 std::shared_ptr<ReportDef> readReportText(const QByteArray &text, const QString &path)
 {
+    if (text.size() > limits::kMaxFileBytes)
+        tooLarge(path);
     QXmlStreamReader reader(text);
     return Parser(reader, path).readDocument();
 }
@@ -457,7 +567,9 @@ std::shared_ptr<ReportDef> readReportFile(const QString &path)
         throw com::ComError(errors::ReportFileNotFound,
                             QStringLiteral("The report file '%1' cannot be opened: %2").arg(path, file.errorString()),
                             kEngineSource);
-    return readReportText(file.readAll(), path);
+    if (file.size() > limits::kMaxFileBytes)
+        tooLarge(path);
+    return readReportText(file.read(limits::kMaxFileBytes + 1), path);
 }
 
 } // namespace reportengine

@@ -74,6 +74,7 @@ struct SectionDef
     QString whenValue;
     bool whenEquals = true;
     QList<ElementDef> elements;
+    int line = 0; // where it stands in the file
 };
 
 struct GroupDef
@@ -81,6 +82,7 @@ struct GroupDef
     QString field;
     bool keepTogether = false;
     bool repeatHeader = false; // repeat the group header on a new page
+    int line = 0;
 };
 
 struct ParameterDef
@@ -129,6 +131,28 @@ struct ReportDef
     const ParameterDef *findParameter(const QString &name) const;
     QList<const SectionDef *> sectionsOf(SectionKind kind, int group = 0) const;
 };
+
+// What one report file may hold. Every bound lies far above the DOH reports
+// (at most 11 sections, 52 elements in a section, 148 in a file, 18 export
+// columns, one level of subreport), so that a damaged or hostile file fails
+// when it is opened instead of taking the program's stack or memory.
+namespace limits {
+constexpr qint64 kMaxFileBytes = 8 * 1024 * 1024;
+constexpr int kMaxSubreportDepth = 8; // a subreport inside a subreport ... inside the report
+constexpr int kMaxSubreports = 200;   // embedded reports in one file, at every depth
+constexpr int kMaxSections = 100;     // per report
+constexpr int kMaxElementsPerSection = 1000;
+constexpr int kMaxElements = 20000; // in one file
+constexpr int kMaxGroups = 16;
+constexpr int kMaxDefinitions = 200; // parameters, tables and queries, each, per report
+constexpr int kMaxColumns = 256;     // the columns of an Excel 97-2003 sheet
+constexpr double kMaxLength = 14400; // points: 200 inches, the largest page PDF knows
+constexpr double kMinPageSide = 72;
+constexpr double kMaxFontSize = 720;
+constexpr double kMaxPen = 72;
+constexpr double kMaxScale = 1e9;
+constexpr int kMaxFormatLength = 64; // "format" and "date-format"
+} // namespace limits
 
 // Reads a report file. A missing or unreadable file, malformed XML or an
 // unknown element fails with a ComError naming the file, line and column.

@@ -11,9 +11,10 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
 #include <map>
-#include <tuple>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace reportexport {
@@ -44,7 +45,11 @@ struct LogOnInfo
 class DatabaseTable
 {
 public:
-    DatabaseTable(Report *report, TableDef def) : m_report(report), m_def(std::move(def)), m_location(m_def.location) {}
+    DatabaseTable(Report *report, TableDef def)
+        : m_report(report)
+        , m_def(std::move(def))
+        , m_location(m_def.location)
+    {}
 
     QString Name() const { return m_def.alias; }
     QString Location() const { return m_location; }
@@ -63,8 +68,7 @@ private:
 };
 
 // The engine's collections: Count and Item(1-based), iterated in file order.
-template<typename T>
-class Collection
+template <typename T> class Collection
 {
 public:
     int Count() const { return int(m_items.size()); }
@@ -105,7 +109,10 @@ private:
 class ParameterFieldDefinition
 {
 public:
-    ParameterFieldDefinition(Report *report, ParameterDef def) : m_report(report), m_def(std::move(def)) {}
+    ParameterFieldDefinition(Report *report, ParameterDef def)
+        : m_report(report)
+        , m_def(std::move(def))
+    {}
 
     QString Name() const { return m_def.name; }
     QString Prompt() const { return m_def.prompt; }
@@ -147,6 +154,18 @@ constexpr int crEDTDiskFile = 1;
 constexpr int crEFTExcel80 = 29;
 constexpr int crEFTRichText = 4;
 constexpr int crEFTPortableDocFormat = 31;
+
+// How far one fill may go. The bounds lie far above any real report (a DOH
+// report of a large hospital's year is a page or two; 10,000 rows make 167
+// pages): a report that asks for more stops with a message naming it instead
+// of running on or taking the program's memory.
+struct FillLimits
+{
+    qsizetype maxRowsPerQuery = 100000;
+    qsizetype maxPrintedItems = 1000000; // sections and elements printed, subreports' included
+    qsizetype maxPrintedCharacters = 50000000;
+    qint64 timeLimitMs = 300000;
+};
 
 // An open report (or a subreport inside one). Its tables, parameter fields
 // and summary properties are set first; the report fills (each query runs
@@ -200,6 +219,16 @@ public:
     int queryRuns() const { return m_queryRuns; }
     void countQueryRun() { ++m_queryRuns; }
 
+    // The bounds every fill of the report keeps (kept by the main report).
+    void setFillLimits(const FillLimits &limits) { root()->m_fillLimits = limits; }
+    const FillLimits &fillLimits() { return root()->m_fillLimits; }
+    // Asked now and then while the report fills (a viewer lets its window
+    // answer the user meanwhile); answering false stops the fill with a
+    // ComError numbered errors::FillCancelled.
+    using FillMonitor = std::function<bool()>;
+    void setFillMonitor(FillMonitor monitor) { root()->m_fillMonitor = std::move(monitor); }
+    const FillMonitor &fillMonitor() { return root()->m_fillMonitor; }
+
 private:
     std::shared_ptr<const ReportDef> m_def;
     Report *m_parent;
@@ -211,6 +240,8 @@ private:
     std::map<LogOnInfo, std::shared_ptr<DataConnection>> m_connections; // root only
     std::shared_ptr<Document> m_document;
     int m_queryRuns = 0;
+    FillLimits m_fillLimits;   // root only
+    FillMonitor m_fillMonitor; // root only
 };
 
 // The engine's Application: opens report files.
@@ -224,8 +255,7 @@ public:
 
 } // namespace reportengine
 
-template<typename T>
-T &reportengine::Collection<T>::Item(int index)
+template <typename T> T &reportengine::Collection<T>::Item(int index)
 {
     if (index < 1 || index > Count())
         throw com::ComError(errors::IndexOutOfRange, QStringLiteral("Subscript out of range"), kEngineSource);

@@ -8,6 +8,8 @@
 #include "forms/ErrorTrap.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,13 +18,16 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStyle>
 #include <QSplitter>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace reportviewer {
 
@@ -51,7 +56,8 @@ QToolButton *toolButton(const QString &text, const QString &tip, QWidget *parent
 
 // ---- PageView -----------------------------------------------------------------
 
-PageView::PageView(QWidget *parent) : QWidget(parent)
+PageView::PageView(QWidget *parent)
+    : QWidget(parent)
 {
     setAutoFillBackground(false);
 }
@@ -84,7 +90,8 @@ void PageView::paintEvent(QPaintEvent *)
 
 // ---- CRViewer -----------------------------------------------------------------
 
-CRViewer::CRViewer(QWidget *parent) : QWidget(parent)
+CRViewer::CRViewer(QWidget *parent)
+    : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -116,8 +123,8 @@ CRViewer::CRViewer(QWidget *parent) : QWidget(parent)
     m_findBox->setPlaceholderText(QStringLiteral("Find text"));
     m_findButton = toolButton(QStringLiteral("Find"), QStringLiteral("Search Text"), bar);
     m_status = new QLabel(bar);
-    for (QWidget *w : std::initializer_list<QWidget *>{m_print, m_first, m_previous, m_pageBox, m_next, m_last, m_zoomBox,
-                                                       m_findBox, m_findButton, m_status})
+    for (QWidget *w : std::initializer_list<QWidget *>{m_print, m_first, m_previous, m_pageBox, m_next, m_last,
+                                                       m_zoomBox, m_findBox, m_findButton, m_status})
         barLayout->addWidget(w);
     barLayout->addStretch(1);
     layout->addWidget(bar);
@@ -168,8 +175,8 @@ CRViewer::CRViewer(QWidget *parent) : QWidget(parent)
 bool CRViewer::eventFilter(QObject *watched, QEvent *event)
 {
     // Fitted zooms follow the room the page has.
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize
-        && (m_zoom == kZoomPageWidth || m_zoom == kZoomWholePage) && m_document) {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize &&
+        (m_zoom == kZoomPageWidth || m_zoom == kZoomWholePage) && m_document) {
         const double scale = pixelsPerPoint();
         if (std::abs(scale - m_appliedScale) > 0.001)
             refresh();
@@ -217,12 +224,56 @@ int CRViewer::pageCount() const
     return m_document ? m_document->pageCount() : 0;
 }
 
+std::shared_ptr<const reportengine::Document> CRViewer::fill()
+{
+    if (m_fillProgress)
+        throw com::ComError(com::errors::InvalidProcedureCall, QStringLiteral("The viewer's report is being filled."),
+                            reportengine::kEngineSource);
+    QProgressDialog progress(QStringLiteral("Reading the report's data..."), QStringLiteral("Cancel"), 0, 0, this);
+    progress.setWindowTitle(QStringLiteral("Report"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(std::numeric_limits<int>::max()); // shown below, by the fill's clock
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.hide();
+    m_fillProgress = &progress;
+    QElapsedTimer clock;
+    clock.start();
+    // The engine asks now and then while it fills: the window comes up once
+    // the fill has taken a moment, and its events (Cancel) are handled.
+    m_report->setFillMonitor([&] {
+        if (!progress.isVisible() && clock.elapsed() >= kFillWindowDelayMs)
+            progress.show();
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    const auto done = [&] {
+        m_report->setFillMonitor({});
+        m_fillProgress = nullptr;
+    };
+    try {
+        auto document = m_report->sharedDocument();
+        done();
+        m_status->clear();
+        return document;
+    } catch (const com::ComError &e) {
+        done();
+        if (e.number() != reportengine::errors::FillCancelled)
+            throw;
+        m_status->setText(QStringLiteral("Cancelled: the report was not filled."));
+        return nullptr;
+    } catch (...) {
+        done();
+        throw;
+    }
+}
+
 void CRViewer::ViewReport()
 {
     if (!m_report)
         throw com::ComError(com::errors::ObjectRequired, QStringLiteral("The viewer has no report to show."),
                             reportengine::kEngineSource);
-    m_document = m_report->sharedDocument();
+    m_document = fill();
     m_page = 0;
     m_highlights.clear();
     m_findItem = -1;
@@ -353,8 +404,8 @@ bool CRViewer::SearchForText(const QString &text)
         const int from = step == 0 ? m_findItem + 1 : 0;
         const int to = (step == count) ? std::min<int>(m_findItem + 1, items.size()) : int(items.size());
         for (int i = from; i < to; ++i) {
-            if (items[i].kind != reportengine::DisplayItem::Kind::Text
-                || !items[i].text.contains(text, Qt::CaseInsensitive))
+            if (items[i].kind != reportengine::DisplayItem::Kind::Text ||
+                !items[i].text.contains(text, Qt::CaseInsensitive))
                 continue;
             m_findPage = page;
             m_findItem = i;
@@ -373,14 +424,17 @@ void CRViewer::PrintReport()
     if (!m_report)
         throw com::ComError(com::errors::ObjectRequired, QStringLiteral("The viewer has no report to print."),
                             reportengine::kEngineSource);
-    m_document = m_report->sharedDocument();
+    auto filled = fill();
+    if (!filled)
+        return;
+    m_document = std::move(filled);
     const reportengine::Document &doc = *m_document;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(doc.title);
     printer.setFullPage(true);
     printer.setPageSize(QPageSize(doc.paperSize, QPageSize::Point));
     printer.setPageOrientation(doc.paperSize.width() > doc.paperSize.height() ? QPageLayout::Landscape
-                                                                            : QPageLayout::Portrait);
+                                                                              : QPageLayout::Portrait);
     printer.setPageMargins(QMarginsF(0, 0, 0, 0));
     printer.setFromTo(1, doc.pageCount());
     bool accepted = false;
@@ -407,8 +461,8 @@ void CRViewer::printPages(QPrinter &printer)
     }
     QPainter painter;
     if (!painter.begin(&printer))
-        throw com::ComError(reportengine::errors::ExportInvalid,
-                            QStringLiteral("The printer could not be started."), reportengine::kEngineSource);
+        throw com::ComError(reportengine::errors::ExportInvalid, QStringLiteral("The printer could not be started."),
+                            reportengine::kEngineSource);
     const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
     const QRectF target(0, 0, paper.width(), paper.height());
     for (int copy = 0; copy < std::max(1, printer.copyCount()) && from <= to; ++copy)

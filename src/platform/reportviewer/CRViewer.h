@@ -10,6 +10,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPrinter;
+class QProgressDialog;
 class QScrollArea;
 class QSplitter;
 class QToolButton;
@@ -18,7 +19,7 @@ class QTreeWidget;
 namespace reportengine {
 class Report;
 struct Document;
-}
+} // namespace reportengine
 
 namespace reportviewer {
 
@@ -45,6 +46,7 @@ private:
 // ReportSource page by page with a toolbar (first, previous, next, last,
 // the page box "N of M", zoom, find, print) and the group tree beside it.
 // It only reads the engine's display list; printing paints the same pages.
+// A fill that takes a while shows a window with Cancel, which stops it.
 class CRViewer : public QWidget
 {
 public:
@@ -64,10 +66,17 @@ public:
     int zoomLevel() const { return m_zoom; }
 
     // Fills the report when needed and shows its first page. Fails when
-    // there is no report or the report cannot be filled.
+    // there is no report or the report cannot be filled; a fill cancelled by
+    // the user leaves the viewer empty, saying so.
     void ViewReport();
-    // Asks for a printer (QPrintDialog) and prints the chosen pages.
+    // Asks for a printer (QPrintDialog) and prints the chosen pages; a
+    // cancelled fill prints nothing.
     void PrintReport();
+
+    // The window of a fill that is running (shown once the fill has taken
+    // kFillWindowDelayMs), or nullptr.
+    QProgressDialog *fillProgress() const { return m_fillProgress; }
+    static constexpr int kFillWindowDelayMs = 500;
 
     void ShowFirstPage();
     void ShowPreviousPage();
@@ -111,6 +120,8 @@ private:
     void buildGroupTree();
     double pixelsPerPoint() const;
     void printPages(QPrinter &printer);
+    // The report filled (nullptr when the user cancelled the fill).
+    std::shared_ptr<const reportengine::Document> fill();
 
     std::shared_ptr<reportengine::Report> m_report;
     std::shared_ptr<const reportengine::Document> m_document;
@@ -123,6 +134,7 @@ private:
     int m_findItem = -1;
     QString m_findText;
     QList<QRectF> m_highlights;
+    QProgressDialog *m_fillProgress = nullptr;
 
     QToolButton *m_first, *m_previous, *m_next, *m_last, *m_print, *m_findButton;
     QLineEdit *m_pageBox, *m_findBox;
