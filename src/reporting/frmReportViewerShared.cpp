@@ -35,16 +35,18 @@ QPixmap picture(const QString &kind)
         p.drawLine(14, 30, 26, 30);
         p.drawLine(14, 33, 24, 33);
     } else {
-        const bool excel = kind == u"xls";
+        const QColor colour = kind == u"xls"   ? QColor(33, 115, 70)
+                              : kind == u"rtf" ? QColor(43, 87, 154)
+                                               : QColor(180, 30, 35);
         p.setPen(Qt::NoPen);
-        p.setBrush(excel ? QColor(33, 115, 70) : QColor(43, 87, 154));
+        p.setBrush(colour);
         p.drawRoundedRect(3, 3, 34, 34, 4, 4);
         p.setPen(Qt::white);
         QFont f(QStringLiteral("DejaVu Sans"));
         f.setPixelSize(11);
         f.setBold(true);
         p.setFont(f);
-        p.drawText(QRect(3, 3, 34, 34), Qt::AlignCenter, excel ? QStringLiteral("XLS") : QStringLiteral("RTF"));
+        p.drawText(QRect(3, 3, 34, 34), Qt::AlignCenter, kind.toUpper());
     }
     return pixmap;
 }
@@ -70,7 +72,8 @@ void PictureButton::mouseReleaseEvent(QMouseEvent *event)
         forms::Guarded([this] { click(); });
 }
 
-frmReportViewerShared::frmReportViewerShared(QWidget *parent) : QDialog(parent)
+frmReportViewerShared::frmReportViewerShared(QWidget *parent)
+    : QDialog(parent)
 {
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     resize(1024, 740);
@@ -94,7 +97,8 @@ frmReportViewerShared::frmReportViewerShared(QWidget *parent) : QDialog(parent)
     QPalette palette = pctMore->palette();
     palette.setColor(QPalette::Window, Qt::white);
     pctMore->setPalette(palette);
-    forms::PlaceTwips(pctMore, 1890, 810, 3435, 2265);
+    // Four rows: print, then the Excel, Rich Text and PDF exports.
+    forms::PlaceTwips(pctMore, 1890, 810, 3435, 2940);
     pctMore->hide();
 
     imgPrint = new PictureButton(pctMore);
@@ -109,6 +113,10 @@ frmReportViewerShared::frmReportViewerShared(QWidget *parent) : QDialog(parent)
     imgRTF->setPixmap(picture(QStringLiteral("rtf")));
     forms::PlaceTwips(imgRTF, 90, 1440, 600, 600);
     Label3 = caption(QStringLiteral("Export Report to Rich Text Format"), pctMore, 780, 1530);
+    imgPDF = new PictureButton(pctMore);
+    imgPDF->setPixmap(picture(QStringLiteral("pdf")));
+    forms::PlaceTwips(imgPDF, 90, 2115, 600, 600);
+    Label4 = caption(QStringLiteral("Export Report to Portable Document Format"), pctMore, 780, 2205);
 
     // The viewer lies beneath everything else.
     CRViewer1->lower();
@@ -121,6 +129,7 @@ frmReportViewerShared::frmReportViewerShared(QWidget *parent) : QDialog(parent)
     imgPrint->onClick = [this] { imgPrint_Click(); };
     imgExcel->onClick = [this] { imgExcel_Click(); };
     imgRTF->onClick = [this] { imgRTF_Click(); };
+    imgPDF->onClick = [this] { imgPDF_Click(); };
 }
 
 frmReportViewerShared::~frmReportViewerShared()
@@ -192,6 +201,11 @@ void frmReportViewerShared::imgExcel_Click()
 void frmReportViewerShared::imgRTF_Click()
 {
     ExportReport(QStringLiteral("Rich Text Format (*.rtf)|*.rtf"), reportengine::crEFTRichText);
+}
+
+void frmReportViewerShared::imgPDF_Click()
+{
+    ExportReport(QStringLiteral("Portable Document Format (*.pdf)|*.pdf"), reportengine::crEFTPortableDocFormat);
 }
 
 void frmReportViewerShared::ExportReport(const QString &filter, int formatType)

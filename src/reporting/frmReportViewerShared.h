@@ -18,7 +18,11 @@ class CRViewer;
 class PictureButton : public QLabel
 {
 public:
-    explicit PictureButton(QWidget *parent = nullptr) : QLabel(parent) { setCursor(Qt::PointingHandCursor); }
+    explicit PictureButton(QWidget *parent = nullptr)
+        : QLabel(parent)
+    {
+        setCursor(Qt::PointingHandCursor);
+    }
     std::function<void()> onClick;
     void click()
     {
@@ -32,7 +36,7 @@ protected:
 
 // The window every report is looked at in: the viewer control over the
 // whole client area, Print and More over it, and More's panel with print
-// without closing and the Excel and Rich Text exports. It shows the current
+// without closing and the Excel, Rich Text and PDF exports. It shows the current
 // report of modCrystal and releases it when it closes.
 class frmReportViewerShared : public QDialog
 {
@@ -54,6 +58,7 @@ public:
     void cmdMore_Click();
     void imgExcel_Click();
     void imgRTF_Click();
+    void imgPDF_Click();
 
     reportviewer::CRViewer *CRViewer1;
     QPushButton *cmdPrint;
@@ -65,6 +70,8 @@ public:
     QLabel *Label2;
     PictureButton *imgRTF;
     QLabel *Label3;
+    PictureButton *imgPDF;
+    QLabel *Label4;
     reporting::CommonDialog dlgOpen;
 
     bool pbShowGroupTree = false;

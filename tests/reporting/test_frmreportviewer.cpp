@@ -3,10 +3,10 @@
 
 #include "com/ComError.h"
 #include "com/Runtime.h"
+#include "reportengine/ReportEngine.h"
 #include "reporting/CommonDialog.h"
 #include "reporting/frmReportViewerShared.h"
 #include "reporting/modCrystal.h"
-#include "reportengine/ReportEngine.h"
 #include "reportviewer/CRViewer.h"
 #include "startup/modSysConstants.h"
 #include "support/ScriptedMessageBox.h"
@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -48,9 +49,10 @@ protected:
         modSysConstants::pobjCurrentUser = m_user;
         modSysConstants::pstrHospitalName = QStringLiteral("Orvant General Hospital");
         m_path = testing_support::writeReportFile(
-            m_dir, QStringLiteral("v.rpt"), testing_support::visitsReportXml(QStringLiteral("BUILD_FILE.dbo.tbVisits")));
-        modCrystal::OpenReportFile(m_path, {com::Variant(QStringLiteral("03/01/2024")),
-                                            com::Variant(QStringLiteral("03/31/2024"))});
+            m_dir, QStringLiteral("v.rpt"),
+            testing_support::visitsReportXml(QStringLiteral("BUILD_FILE.dbo.tbVisits")));
+        modCrystal::OpenReportFile(
+            m_path, {com::Variant(QStringLiteral("03/01/2024")), com::Variant(QStringLiteral("03/31/2024"))});
         m_dialog = std::make_shared<ScriptedFileDialog>();
         m_previousDialog = reporting::setFileDialogService(m_dialog);
         reportviewer::CRViewer::setPrintDialogHook([this](QPrinter &printer, QWidget *) {
@@ -102,10 +104,11 @@ TEST_F(ViewerWindowTest, LoadShowsTheCurrentReportWithButtonsAndNoPanel)
     EXPECT_EQ(window.cmdPrint->text(), QStringLiteral("&Print"));
     EXPECT_EQ(window.cmdMore->text(), QStringLiteral("&More"));
     EXPECT_EQ(window.cmdPrint->geometry(), QRect(60, 30, 64, 22));
-    EXPECT_EQ(window.pctMore->geometry(), QRect(126, 54, 229, 151));
+    EXPECT_EQ(window.pctMore->geometry(), QRect(126, 54, 229, 196));
     EXPECT_EQ(window.Label1->text(), QStringLiteral("Print report without closing the report window"));
     EXPECT_EQ(window.Label2->text(), QStringLiteral("Export Report to Microsoft Excel Document"));
     EXPECT_EQ(window.Label3->text(), QStringLiteral("Export Report to Rich Text Format"));
+    EXPECT_EQ(window.Label4->text(), QStringLiteral("Export Report to Portable Document Format"));
     EXPECT_EQ(window.CRViewer1->ReportSource(), pobjReport);
     EXPECT_EQ(window.CRViewer1->zoomLevel(), 1);
     EXPECT_FALSE(window.CRViewer1->DisplayGroupTree());
@@ -133,8 +136,8 @@ TEST_F(ViewerWindowTest, PrintButtonPrintsClosesAndReleasesTheReport)
     std::weak_ptr<reportengine::Report> report = pobjReport;
     const int pages = pobjReport->pageCount();
     onModalWindow([](frmReportViewerShared &w) { QTest::mouseClick(w.cmdPrint, Qt::LeftButton); });
-    modCrystal::ShowReportViewer(false, QStringLiteral("II. B.4 Emergency Visits, Testing, Other Services and Diseases Seen"),
-                                 false, true);
+    modCrystal::ShowReportViewer(
+        false, QStringLiteral("II. B.4 Emergency Visits, Testing, Other Services and Diseases Seen"), false, true);
     EXPECT_EQ(m_prints, 1);
     EXPECT_FALSE(pobjReport);
     EXPECT_TRUE(report.expired());
@@ -192,10 +195,14 @@ TEST_F(ViewerWindowTest, CancelledSaveAsWritesNothingAndSaysNothing)
     m_dialog->answer.reset();
     window.imgExcel_Click();
     window.imgRTF_Click();
-    EXPECT_EQ(m_dialog->filters,
-              (QStringList{QStringLiteral("Microsof Excel (*.xls)|*.xls"), QStringLiteral("Rich Text Format (*.rtf)|*.rtf")}));
+    window.imgPDF_Click();
+    EXPECT_EQ(m_dialog->filters, (QStringList{QStringLiteral("Microsof Excel (*.xls)|*.xls"),
+                                              QStringLiteral("Rich Text Format (*.rtf)|*.rtf"),
+                                              QStringLiteral("Portable Document Format (*.pdf)|*.pdf")}));
     EXPECT_TRUE(m_box->shown().isEmpty());
-    EXPECT_TRUE(QDir(m_dir.path()).entryList({QStringLiteral("*.xls"), QStringLiteral("*.rtf")}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(m_dir.path())
+                    .entryList({QStringLiteral("*.xls"), QStringLiteral("*.rtf"), QStringLiteral("*.pdf")}, QDir::Files)
+                    .isEmpty());
     EXPECT_EQ(pobjReport->ExportOptions().DiskFileName, QString());
 }
 
@@ -218,7 +225,10 @@ TEST_P(ExportFromWindow, WritesTheChosenFileAndSaysSo)
     const QString target = m_dir.filePath(QString::fromUtf16(GetParam().file));
     m_dialog->answer = target;
     QTest::mouseClick(window.cmdMore, Qt::LeftButton);
-    QTest::mouseClick(GetParam().format == 29 ? window.imgExcel : window.imgRTF, Qt::LeftButton);
+    PictureButton *picture = GetParam().format == 29  ? window.imgExcel
+                             : GetParam().format == 4 ? window.imgRTF
+                                                      : window.imgPDF;
+    QTest::mouseClick(picture, Qt::LeftButton);
     ASSERT_EQ(m_box->shown().size(), 1);
     EXPECT_EQ(m_box->shown()[0].prompt, QStringLiteral("Export Successful"));
     EXPECT_EQ(m_box->shown()[0].style, forms::vbInformation + forms::vbOKOnly);
@@ -229,15 +239,28 @@ TEST_P(ExportFromWindow, WritesTheChosenFileAndSaysSo)
     QFile written(target);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QByteArray head = written.read(8);
-    if (GetParam().format == 4)
+    if (GetParam().format == 4) {
         EXPECT_TRUE(head.startsWith("{\\rtf1"));
-    else
+    } else if (GetParam().format == 31) {
+        EXPECT_TRUE(head.startsWith("%PDF-"));
+        // Painted from the pages the viewer shows, under the report's title.
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {target});
+        ASSERT_TRUE(info.waitForFinished(30000));
+        const QString text = QString::fromUtf8(info.readAllStandardOutput());
+        EXPECT_TRUE(text.contains(QStringLiteral("Pages:           %1").arg(pobjReport->pageCount())))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Title:           ") + pobjReport->ReportTitle()))
+            << text.toStdString();
+    } else {
         EXPECT_EQ(head.toHex(), QByteArray("d0cf11e0a1b11ae1")); // a compound file
+    }
     EXPECT_TRUE(window.isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ExportFromWindow,
-                         ::testing::Values(ExportCase{"Excel", u"out.xls", 29}, ExportCase{"RichText", u"out.rtf", 4}),
+                         ::testing::Values(ExportCase{"Excel", u"out.xls", 29}, ExportCase{"RichText", u"out.rtf", 4},
+                                           ExportCase{"Pdf", u"out.pdf", 31}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ViewerWindowTest, ExportFailureShowsTheDescriptionAloneAndTheWindowStays)
