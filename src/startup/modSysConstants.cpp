@@ -51,6 +51,21 @@ void LoadDOHSetupFlags()
     }
 }
 
+void LoadHospitalHeader(const adodb::ConnectionPtr &connection)
+{
+    adodb::Recordset rs;
+    rs.Open(QStringLiteral("SELECT COMPANY, ADDRESS1 FROM Patient_Data..tbHospitalInfo"), connection);
+    // A store without a hospital row gives an empty name and address.
+    if (!rs.Eof()) {
+        pstrHospitalName = QString() + rs.Fields(QStringLiteral("Company")).Value().toText();
+        pstrHospitalAddress1 = QString() + rs.Fields(QStringLiteral("Address1")).Value().toText();
+    } else {
+        pstrHospitalName.clear();
+        pstrHospitalAddress1.clear();
+    }
+    rs.Close();
+}
+
 bool IsReportItemListed(const QString &title)
 {
     const catalogue::ReportItem *item = catalogue::FindReportItem(title);

@@ -48,6 +48,10 @@ void Main();
 // Reads tbDOHSetup and sets the visibility flags.
 void LoadDOHSetupFlags();
 
+// Reads the hospital name and address line 1 of the report headers from the
+// first row of tbHospitalInfo (null as empty; no row: both empty).
+void LoadHospitalHeader(const adodb::ConnectionPtr &connection);
+
 // How Main shows the build-file window on the session's connection (step 11);
 // returns once the window has closed. Tests put their own in place; an empty
 // function restores the build-file window.

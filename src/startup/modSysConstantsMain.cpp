@@ -65,20 +65,7 @@ void Main()
         if (connected.isNull() || !connected.toBool())
             return;
 
-        {
-            adodb::Recordset rs;
-            rs.Open(QStringLiteral("SELECT COMPANY, ADDRESS1 FROM Patient_Data..tbHospitalInfo"),
-                    session->sqlconnection());
-            // A store without a hospital row gives an empty name and address.
-            if (!rs.Eof()) {
-                pstrHospitalName = QString() + rs.Fields(QStringLiteral("Company")).Value().toText();
-                pstrHospitalAddress1 = QString() + rs.Fields(QStringLiteral("Address1")).Value().toText();
-            } else {
-                pstrHospitalName.clear();
-                pstrHospitalAddress1.clear();
-            }
-            rs.Close();
-        }
+        LoadHospitalHeader(session->sqlconnection());
 
         auto codeSearch = com::CreateObjectAs<codesearch::CodeSearch>(codesearch::kProgID);
         codeSearch->setSearchMode(true);
