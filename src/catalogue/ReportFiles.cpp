@@ -54,6 +54,47 @@ const ReportFile *FindReportFile(const QString &title)
     return nullptr;
 }
 
+const QList<const ReportFile *> &ReportParameterFiles()
+{
+    static const ReportFile olderDeaths{QStringLiteral("II.6 Death"), QStringLiteral("rptNewDOHDeaths.rpt"),
+                                        ReportValues::Dates, true};
+    static const QList<const ReportFile *> files = [] {
+        const QString titles[] = {
+            QStringLiteral("I. Hospital General Information"),
+            QStringLiteral("I.3.4 Allocation of Beds"),
+            QStringLiteral("I.9 Laboratory Services"),
+            QStringLiteral("II. Hospital Operations. A.Summary of Patients in the Hospital"),
+            QStringLiteral("II. Hospital Operations. B. Discharges"),
+            QStringLiteral("II. B.2. Top 10 Leading Causes of Morbidity"),
+            QStringLiteral("II. B.3 Total Number of Deliveries and B.4 Outpatient Visits"),
+            olderDeaths.title,
+            QStringLiteral("II. C. Deaths 3.Top 10 Leading Causes of Mortality"),
+            QStringLiteral("II.8 Surgical Operations"),
+            QStringLiteral("II.9.1 10 Leading Major Operations"),
+            QStringLiteral("II.9.2 10 Leading Minor Operations"),
+            QStringLiteral("II.9.3 10 Leading Causes of Emergency Cases(OLD)"),
+            QStringLiteral("III.11.4 Leading Causes of Consultation (OPD)(OLD)"),
+        };
+        QList<const ReportFile *> list;
+        for (const QString &title : titles) {
+            const ReportFile *entry = title == olderDeaths.title ? &olderDeaths : FindReportFile(title);
+            Q_ASSERT(entry);
+            if (entry)
+                list.append(entry);
+        }
+        return list;
+    }();
+    return files;
+}
+
+const ReportFile *FindReportParameterFile(const QString &title)
+{
+    for (const ReportFile *entry : ReportParameterFiles())
+        if (entry->title == title)
+            return entry;
+    return nullptr;
+}
+
 namespace {
 QString s_reportFolder;
 }

@@ -31,6 +31,14 @@ const QList<ReportFile> &ReportFiles();
 // The first entry whose title is exactly this text, or nullptr.
 const ReportFile *FindReportFile(const QString &title);
 
+// The report items of the older report parameters dialog, in its list order:
+// thirteen of the entries above and "II.6 Death", which only that dialog
+// offers (the older deaths report, dates and the header).
+const QList<const ReportFile *> &ReportParameterFiles();
+
+// The dialog's entry whose title is exactly this text, or nullptr.
+const ReportFile *FindReportParameterFile(const QString &title);
+
 // The folder report files are read from: the running program's own, where
 // the build and the installation put them. A test may point it elsewhere
 // (an empty folder: the program's own again).
