@@ -4,19 +4,15 @@
 #include "BuildFileFixture.h"
 
 #include "../reporting/ReportTestSupport.h"
+#include "support/ShownReports.h"
 
 #include "catalogue/ReportFiles.h"
 #include "forms/MousePointer.h"
-#include "reportengine/ReportEngine.h"
-#include "reporting/frmReportViewerShared.h"
 #include "reporting/modCrystal.h"
 #include "startup/modSysConstants.h"
 
-#include <QApplication>
-#include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <optional>
 
@@ -31,25 +27,7 @@ const QString kNotGenerated =
 const QString kHighlightFirst = QStringLiteral("Highlight a report in the list, then click Print.");
 const QString kUpdated = QStringLiteral("March 15, 2026 | 10:00:00");
 
-// What one viewer window showed: its caption, the report file, the values
-// its parameter fields received, and the header's (none: not opened).
-struct Shown
-{
-    QString caption;
-    QString file;
-    QStringList values;
-    std::optional<QStringList> header;
-    forms::MousePointer pointer = forms::MousePointer::Default;
-};
-
-QStringList GivenValues(reportengine::Report &report)
-{
-    QStringList values;
-    for (reportengine::ParameterFieldDefinition &field : report.ParameterFields())
-        if (field.HasCurrentValue())
-            values.append(field.CurrentValue().toText());
-    return values;
-}
+using Shown = testing_support::ShownReport;
 
 class PreviewTest : public BuildFileFixture
 {
@@ -83,37 +61,9 @@ protected:
         Open();
     }
 
-    // Runs a command; every viewer window it opens is looked at and closed,
-    // as the user would close it.
     QList<Shown> Previewing(const std::function<void()> &command)
     {
-        QList<Shown> shown;
-        QTimer watch;
-        watch.setInterval(5);
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            auto *viewer = dynamic_cast<frmReportViewerShared *>(QApplication::activeModalWidget());
-            if (!viewer)
-                return;
-            Shown s;
-            s.caption = viewer->windowTitle();
-            s.pointer = forms::GetMousePointer(m_form.get());
-            if (modCrystal::pobjReport) {
-                s.file = QFileInfo(modCrystal::pobjReport->definition().filePath).fileName();
-                s.values = GivenValues(*modCrystal::pobjReport);
-                try {
-                    auto header = modCrystal::pobjReport->OpenSubreport(catalogue::kReportHeaderName);
-                    if (!GivenValues(*header).isEmpty())
-                        s.header = GivenValues(*header);
-                } catch (const std::exception &) {
-                }
-            }
-            shown.append(s);
-            viewer->close();
-        });
-        watch.start();
-        command();
-        watch.stop();
-        return shown;
+        return testing_support::Previewing(m_form.get(), command);
     }
 
     void Highlight(const QString &title, bool generated = true)
