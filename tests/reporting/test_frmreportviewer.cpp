@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QPrinter>
 #include <QProcess>
@@ -70,16 +71,24 @@ protected:
         modSysConstants::pobjCurrentUser.reset();
     }
     // Runs body on the modal window once it is up, then lets the test go on.
-    static void onModalWindow(std::function<void(frmReportViewerShared &)> body)
+    // The viewer handles events while it fills, before it is modal, so this
+    // waits for the modal window rather than taking the first event.
+    void onModalWindow(std::function<void(frmReportViewerShared &)> body)
     {
-        QTimer::singleShot(0, [body] {
+        m_poll = std::make_unique<QTimer>();
+        m_waited.start();
+        QObject::connect(m_poll.get(), &QTimer::timeout, [this, body] {
             auto *window = dynamic_cast<frmReportViewerShared *>(QApplication::activeModalWidget());
+            if (!window && m_waited.elapsed() < 20000)
+                return;
+            m_poll->stop();
             if (!window) {
                 ADD_FAILURE() << "no modal viewer window";
                 return;
             }
             body(*window);
         });
+        m_poll->start(10);
     }
 
     QTemporaryDir m_dir;
@@ -90,6 +99,8 @@ protected:
     std::shared_ptr<reporting::FileDialogService> m_previousDialog;
     int m_prints = 0;
     testing_support::ScopedMessageBox m_box;
+    std::unique_ptr<QTimer> m_poll;
+    QElapsedTimer m_waited;
 };
 
 TEST_F(ViewerWindowTest, LoadShowsTheCurrentReportWithButtonsAndNoPanel)
