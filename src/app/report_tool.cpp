@@ -66,7 +66,7 @@ Options:
                        Quarter, or Q1 to Q4), First SemiAnnual or Second
                        SemiAnnual.
   --section SECTION    A section by its title, or by its report ID when only
-                       one section has it ("II.9.1"). Repeat for more.
+                       one section has it ("I."). Repeat for more.
   --all                Every section the window lists (generate).
   --format FORMAT      xls, rtf or pdf (export).
   --output FILE        The file to write (export). Nothing is left there when
