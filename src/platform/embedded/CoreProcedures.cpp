@@ -205,15 +205,15 @@ void registerCoreProcedures(ProcedureRegistry &registry)
                   searchReportSetup});
     registry.add({patientData, QStringLiteral("sp_DOH_Save_tbMedNewDOHReportSetup"),
                   {QStringLiteral("@PediaAge"), QStringLiteral("@NewbornCode"), QStringLiteral("@SurgeryCode")}, -1,
-                  Access::Write, saveReportSetup});
+                  Access::Write, saveReportSetup, {patientData}});
     registry.add({patientData, QStringLiteral("sp_DOH_Search_tbMedNewDOHReportLog"),
                   {QStringLiteral("@FromDate"), QStringLiteral("@ToDate")}, -1, Access::Read, searchReportLog});
     registry.add({patientData, QStringLiteral("sp_DOH_Update_tbMedNewDOHReportLog"),
                   {QStringLiteral("@ReportID"), QStringLiteral("@FromDate"), QStringLiteral("@ToDate")}, -1,
-                  Access::Write, updateReportLog});
+                  Access::Write, updateReportLog, {patientData}});
     registry.add({patientData, QStringLiteral("sp_DOH_Report_Section1"), {}, -1, Access::Read, reportSectionI});
     registry.add({patientData, QStringLiteral("sp_DOH_Upload_SectionI"), sectionIParameters(), -1, Access::Write,
-                  uploadSectionI});
+                  uploadSectionI, {patientData}});
     registry.add({QStringLiteral("BUILD_FILE"), QStringLiteral("sp_Bui_Common_Load_tbCoService"),
                   {QStringLiteral("@ServiceCode")}, -1, Access::Read, loadService});
 }

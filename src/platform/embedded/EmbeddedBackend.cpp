@@ -1,9 +1,11 @@
 #include "EmbeddedBackend.h"
 
+#include "Conversions.h"
 #include "Procedures.h"
 #include "Store.h"
 #include "TSqlReader.h"
 
+#include <QSet>
 #include <QSqlQuery>
 
 namespace embedded {
@@ -25,22 +27,78 @@ QString schemaOf(const ObjectName &name)
         911);
 }
 
+// The owner part of a name, when written, is the server's one schema.
+bool isOwnSchema(const ObjectName &name)
+{
+    return name.owner.isEmpty() || name.owner.compare(QLatin1String("dbo"), Qt::CaseInsensitive) == 0;
+}
+
+[[noreturn]] void invalidObject(const ObjectName &table)
+{
+    throw adodb::BackendError(QStringLiteral("Invalid object name '%1'.").arg(table.written), 208);
+}
+
+// The table a statement names, as the store spells it. The users of the
+// sign-in (their password hashes) and SQLite's own tables are no objects a
+// statement can name: they are for the store alone.
+QString visibleTable(const QSqlDatabase &db, const QString &schema, const ObjectName &table)
+{
+    if (!isOwnSchema(table))
+        invalidObject(table);
+    QSqlQuery q =
+        sql::exec(db,
+                  QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE")
+                      .arg(schema),
+                  {table.name});
+    if (!q.next())
+        invalidObject(table);
+    const QString name = q.value(0).toString();
+    if (name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) ||
+        (schema == QLatin1String("PASSWORD") && name.compare(QLatin1String("tbVelmoraUser"), Qt::CaseInsensitive) == 0))
+        invalidObject(table);
+    return name;
+}
+
 struct ColumnInfo
 {
     QString name;
     QString declaredType;
 };
 
-// The table's columns, or an "Invalid object name" failure.
-QList<ColumnInfo> tableColumns(const QSqlDatabase &db, const QString &schema, const ObjectName &table)
+QList<ColumnInfo> tableColumns(const QSqlDatabase &db, const QString &schema, const QString &table)
 {
-    QSqlQuery q = sql::exec(db, QStringLiteral("SELECT name, type FROM pragma_table_info(?, ?)"), {table.name, schema});
+    QSqlQuery q = sql::exec(db, QStringLiteral("SELECT name, type FROM pragma_table_info(?, ?)"), {table, schema});
     QList<ColumnInfo> columns;
     while (q.next())
         columns.append({q.value(0).toString(), q.value(1).toString()});
-    if (columns.isEmpty())
-        throw adodb::BackendError(QStringLiteral("Invalid object name '%1'.").arg(table.written), 208);
     return columns;
+}
+
+// The one table the program updates by statement, its key the server numbers.
+struct UpdatedTable
+{
+    const char *schema;
+    const char *table;
+    const char *identity;
+};
+constexpr UpdatedTable kUpdatedTables[] = {{"PASSWORD", "tbHospitalInfo2", "HospitalInfoID"}};
+
+const UpdatedTable *updatedTable(const QString &schema, const QString &table)
+{
+    for (const UpdatedTable &t : kUpdatedTables)
+        if (schema == QLatin1String(t.schema) && table == QLatin1String(t.table))
+            return &t;
+    return nullptr;
+}
+
+// A value as its column holds it, converted as the server converts it.
+QVariant columnValue(const ColumnInfo &column, const Literal &value)
+{
+    if (column.declaredType.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0)
+        return convert::toInt(value, true, QString());
+    if (column.declaredType.compare(QLatin1String("BIT"), Qt::CaseInsensitive) == 0)
+        return convert::toBit(value) ? 1 : 0;
+    return convert::toText(value);
 }
 
 const ColumnInfo &findColumn(const QList<ColumnInfo> &columns, const QString &name)
@@ -95,7 +153,10 @@ adodb::ResultSet EmbeddedBackend::run(const QString &text)
     if (const auto *call = std::get_if<ProcedureCall>(&statement)) {
         const QString database =
             call->procedure.database.isEmpty() ? QStringLiteral("Patient_Data") : call->procedure.database;
-        const Procedure *procedure = m_registry.find(database, call->procedure.name);
+        // A procedure of another owner (a misspelt database part written as
+        // one) is none of the store's.
+        const Procedure *procedure =
+            isOwnSchema(call->procedure) ? m_registry.find(database, call->procedure.name) : nullptr;
         if (!procedure)
             throw adodb::BackendError(
                 QStringLiteral("Could not find stored procedure '%1'.").arg(call->procedure.written), 2812);
@@ -115,7 +176,7 @@ adodb::ResultSet EmbeddedBackend::run(const QString &text)
         ProcedureContext context{*m_store, m_store->database()};
         auto body = [&] { result = procedure->body(context, arguments); };
         if (procedure->access == Access::Write)
-            m_store->writeTransaction(body);
+            m_store->writeTransaction(procedure->writes, body);
         else
             m_store->readTransaction(body);
         return result;
@@ -125,7 +186,8 @@ adodb::ResultSet EmbeddedBackend::run(const QString &text)
         const QString schema = schemaOf(select->table);
         m_store->readTransaction([&] {
             const QSqlDatabase db = m_store->database();
-            const QList<ColumnInfo> columns = tableColumns(db, schema, select->table);
+            const QString table = visibleTable(db, schema, select->table);
+            const QList<ColumnInfo> columns = tableColumns(db, schema, table);
             QStringList selected;
             QStringList dateColumns;
             QStringList boolColumns;
@@ -143,29 +205,62 @@ adodb::ResultSet EmbeddedBackend::run(const QString &text)
                 for (const QString &name : select->columns)
                     take(findColumn(columns, name), name);
             }
-            QSqlQuery q =
-                sql::exec(db, QStringLiteral("SELECT %1 FROM %2.%3")
-                                  .arg(selected.join(QStringLiteral(", ")), schema, quoted(select->table.name)));
+            QSqlQuery q = sql::exec(
+                db,
+                QStringLiteral("SELECT %1 FROM %2.%3").arg(selected.join(QStringLiteral(", ")), schema, quoted(table)));
             result = sql::toResultSet(q, dateColumns, boolColumns);
         });
         return result;
     }
 
+    // The Update form writes the hospital information row and nothing else;
+    // it is checked and its values converted before anything is written.
     const auto &update = std::get<AliasedUpdate>(statement);
     const QString schema = schemaOf(update.table);
-    m_store->writeTransaction([&] {
+    QString table;
+    QStringList assignments;
+    QVariantList values;
+    m_store->readTransaction([&] {
         const QSqlDatabase db = m_store->database();
-        const QList<ColumnInfo> columns = tableColumns(db, schema, update.table);
-        QStringList assignments;
-        QVariantList values;
+        table = visibleTable(db, schema, update.table);
+        const QList<ColumnInfo> columns = tableColumns(db, schema, table);
+        // Each column once: at most as many assignments as the table has
+        // columns are looked at, however many the statement holds.
+        QSet<QString> assigned;
+        QList<std::pair<ColumnInfo, Literal>> checked;
         for (const auto &[column, value] : update.assignments) {
-            assignments.append(quoted(findColumn(columns, column).name) + QStringLiteral(" = ?"));
-            values.append(value.text);
+            const ColumnInfo &c = findColumn(columns, column);
+            if (assigned.contains(c.name))
+                throw adodb::BackendError(
+                    QStringLiteral("The column name '%1' is specified more than once in the SET clause or column list "
+                                   "of an INSERT. A column cannot be assigned more than one value in the same clause. "
+                                   "Modify the clause to make sure that a column is updated only once. If this "
+                                   "statement updates or inserts columns into a view, column aliasing can conceal "
+                                   "the duplication in your code.")
+                        .arg(column),
+                    264);
+            assigned.insert(c.name);
+            checked.append({c, value});
         }
-        QSqlQuery q = sql::exec(db,
-                                QStringLiteral("UPDATE %1.%2 SET %3")
-                                    .arg(schema, quoted(update.table.name), assignments.join(QStringLiteral(", "))),
-                                values);
+        const UpdatedTable *updated = updatedTable(schema, table);
+        for (const auto &[column, value] : checked)
+            if (updated && column.name == QLatin1String(updated->identity))
+                throw adodb::BackendError(QStringLiteral("Cannot update identity column '%1'.").arg(column.name), 8102);
+        if (!updated)
+            throw adodb::BackendError(
+                QStringLiteral("The UPDATE permission was denied on the object '%1', database '%2', schema 'dbo'.")
+                    .arg(table, schema),
+                229);
+        for (const auto &[column, value] : checked) {
+            assignments.append(quoted(column.name) + QStringLiteral(" = ?"));
+            values.append(columnValue(column, value));
+        }
+    });
+    m_store->writeTransaction({schema}, [&] {
+        QSqlQuery q = sql::exec(
+            m_store->database(),
+            QStringLiteral("UPDATE %1.%2 SET %3").arg(schema, quoted(table), assignments.join(QStringLiteral(", "))),
+            values);
         result.rowsAffected = q.numRowsAffected();
     });
     return result;

@@ -1,5 +1,7 @@
 #include "Procedures.h"
 
+#include "Conversions.h"
+
 #include "com/Runtime.h"
 
 #include <QRegularExpression>
@@ -10,34 +12,18 @@ Arguments::Arguments(QString procedure, QStringList parameterNames, QList<Litera
     : m_procedure(std::move(procedure))
     , m_names(std::move(parameterNames))
     , m_values(std::move(values))
-{
-}
+{}
 
 QString Arguments::text(qsizetype i) const
 {
-    return m_values.at(i).text;
+    return convert::toText(m_values.at(i));
 }
 
 qint64 Arguments::integer(qsizetype i) const
 {
-    const Literal &v = m_values.at(i);
-    static const QRegularExpression wholeNumber(QStringLiteral("^ *[+-]?[0-9]+ *$"));
-    if (wholeNumber.match(v.text).hasMatch()) {
-        bool ok = false;
-        const qint64 n = v.text.trimmed().toLongLong(&ok);
-        if (ok && n >= INT_MIN && n <= INT_MAX)
-            return n;
-        throw adodb::BackendError(
-            QStringLiteral("Arithmetic overflow error converting expression to data type int."), 8115);
-    }
-    if (v.isText())
-        throw adodb::BackendError(
-            QStringLiteral("Conversion failed when converting the varchar value '%1' to data type int.").arg(v.text),
-            245);
-    throw adodb::BackendError(
-        QStringLiteral("Error converting data type numeric to int for parameter %1 of '%2'.")
-            .arg(m_names.value(i, QString::number(i + 1)), m_procedure),
-        8114);
+    return convert::toInt(m_values.at(i), false,
+                          QStringLiteral("Error converting data type numeric to int for parameter %1 of '%2'.")
+                              .arg(m_names.value(i, QString::number(i + 1)), m_procedure));
 }
 
 QDate Arguments::date(qsizetype i) const
@@ -76,9 +62,8 @@ QList<const Procedure *> ProcedureRegistry::all() const
     QList<const Procedure *> result;
     for (const Procedure &p : m_procedures)
         result.append(&p);
-    std::sort(result.begin(), result.end(), [](const Procedure *a, const Procedure *b) {
-        return a->database + a->name < b->database + b->name;
-    });
+    std::sort(result.begin(), result.end(),
+              [](const Procedure *a, const Procedure *b) { return a->database + a->name < b->database + b->name; });
     return result;
 }
 

@@ -26,7 +26,11 @@ public:
     qsizetype count() const { return m_values.size(); }
     const Literal &at(qsizetype i) const { return m_values.at(i); }
 
+    // As a varchar parameter takes it: an empty literal is an empty text, a
+    // bare number the text the server makes of it.
     QString text(qsizetype i) const;
+    // As an int parameter takes it: blanks only are 0, a number with
+    // decimals is refused.
     qint64 integer(qsizetype i) const;
     // A date sent as mm/dd/yyyy (or yyyy-mm-dd).
     QDate date(qsizetype i) const;
@@ -50,12 +54,16 @@ using ProcedureBody = std::function<adodb::ResultSet(ProcedureContext &, const A
 
 struct Procedure
 {
-    QString database;           // "Patient_Data", "BUILD_FILE", ...
-    QString name;               // as SQL Server would list it
-    QStringList parameters;     // "@FromDate", ... in order
+    QString database;            // "Patient_Data", "BUILD_FILE", ...
+    QString name;                // as SQL Server would list it
+    QStringList parameters;      // "@FromDate", ... in order
     int requiredParameters = -1; // -1: all of them
     Access access = Access::Read;
     ProcedureBody body;
+    // The files a writer changes, by their database names: its transaction
+    // locks and commits only those (a commit of one file needs no
+    // super-journal). Empty: any file of the store.
+    QStringList writes = {};
 };
 
 // The store's stored procedures by database and name (case-insensitive).

@@ -6,10 +6,14 @@
 
 #include <QAtomicInt>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QStandardPaths>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace embedded {
 
@@ -22,12 +26,34 @@ struct AttachedFile
 {
     const char *schema;
     const char *file;
+    const char *table; // a table of the file that is always there, for its write lock
 };
 constexpr AttachedFile kFiles[] = {
-    {"Patient_Data", "Patient_Data.sqlite"},
-    {"PASSWORD", "PASSWORD.sqlite"},
-    {"BUILD_FILE", "BUILD_FILE.sqlite"},
+    {"Patient_Data", "Patient_Data.sqlite", "tbHospitalInfo"},
+    {"PASSWORD", "PASSWORD.sqlite", "tbHospitalInfo2"},
+    {"BUILD_FILE", "BUILD_FILE.sqlite", "tbCoService"},
 };
+
+// The super-journal a rollback journal names, or nothing. SQLite writes the
+// name at the journal's end, followed by its length (four bytes, big-endian),
+// a checksum (four) and an eight-byte mark.
+QString superJournalNamedBy(const QString &journal)
+{
+    static constexpr unsigned char kMark[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+    QFile file(journal);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const qint64 size = file.size();
+    if (size < 16 || !file.seek(size - 16))
+        return QString();
+    const QByteArray tail = file.read(16);
+    if (tail.size() != 16 || std::memcmp(tail.constData() + 8, kMark, 8) != 0)
+        return QString();
+    const quint32 length = qFromBigEndian<quint32>(tail.constData());
+    if (length == 0 || length > size - 16 || !file.seek(size - 16 - length))
+        return QString();
+    return QFileInfo(QFile::decodeName(file.read(length))).fileName();
+}
 
 QString errorText(const QSqlError &error)
 {
@@ -117,22 +143,55 @@ void Store::openFiles(OpenMode mode)
 void Store::createSchema()
 {
     schema::upgradeAll(database());
-    writeTransaction([&] { schema::createAll(database()); });
+    writeTransaction([&] {
+        removeOrphanedSuperJournals();
+        schema::createAll(database());
+    });
+}
+
+void Store::removeOrphanedSuperJournals() const
+{
+    // Holding every file's write lock, no commit is under way and every hot
+    // journal has been rolled back: a super-journal is then left by a writer
+    // that died before any journal named it, or after its commit, and
+    // nothing will ever remove it. One that a journal still names is kept.
+    const QDir folder(m_folder);
+    QStringList named;
+    for (const QString &journal : folder.entryList({QStringLiteral("*-journal")}, QDir::Files | QDir::Hidden))
+        named.append(superJournalNamedBy(folder.filePath(journal)));
+    for (const QString &super : folder.entryList({kMainFile + QStringLiteral("-mj*")}, QDir::Files | QDir::Hidden))
+        if (!named.contains(super))
+            QFile::remove(folder.filePath(super));
 }
 
 void Store::writeTransaction(const std::function<void()> &body)
 {
     // IMMEDIATE takes the write lock at once, so that two writers meet at the
     // start instead of one failing half-way.
-    transaction(QStringLiteral("BEGIN IMMEDIATE"), body);
+    transaction({QStringLiteral("BEGIN IMMEDIATE")}, body);
+}
+
+void Store::writeTransaction(const QStringList &files, const std::function<void()> &body)
+{
+    // A statement that writes to a file but changes no row takes that file's
+    // write lock and no other's; taken first, in one order, the locks meet
+    // other writers' at the start as IMMEDIATE does.
+    QStringList opening = {QStringLiteral("BEGIN DEFERRED")};
+    for (const AttachedFile &f : kFiles)
+        if (files.contains(QLatin1String(f.schema), Qt::CaseInsensitive))
+            opening.append(
+                QStringLiteral("DELETE FROM %1.%2 WHERE 0").arg(QLatin1String(f.schema), QLatin1String(f.table)));
+    if (opening.size() == 1)
+        opening = {QStringLiteral("BEGIN IMMEDIATE")};
+    transaction(opening, body);
 }
 
 void Store::readTransaction(const std::function<void()> &body)
 {
-    transaction(QStringLiteral("BEGIN DEFERRED"), body);
+    transaction({QStringLiteral("BEGIN DEFERRED")}, body);
 }
 
-void Store::transaction(const QString &begin, const std::function<void()> &body)
+void Store::transaction(const QStringList &opening, const std::function<void()> &body)
 {
     QSqlDatabase db = database();
     // A body inside another transaction joins it: the outer one commits. Its
@@ -153,9 +212,11 @@ void Store::transaction(const QString &begin, const std::function<void()> &body)
         sql::exec(db, QStringLiteral("RELEASE velmora_body"));
         return;
     }
-    sql::exec(db, begin);
+    sql::exec(db, opening.first());
     m_inTransaction = true;
     try {
+        for (qsizetype i = 1; i < opening.size(); ++i)
+            sql::exec(db, opening.at(i));
         body();
         m_inTransaction = false;
         sql::exec(db, QStringLiteral("COMMIT"));

@@ -30,9 +30,16 @@ public:
     const QString &folder() const { return m_folder; }
     QSqlDatabase database() const;
 
-    // Runs body inside BEGIN IMMEDIATE ... COMMIT; any failure rolls back
-    // and is rethrown.
+    // Runs body inside BEGIN IMMEDIATE ... COMMIT, every file locked for
+    // writing; any failure rolls back and is rethrown.
     void writeTransaction(const std::function<void()> &body);
+    // The same with only the named files ("Patient_Data", "PASSWORD",
+    // "BUILD_FILE") locked for writing, in that order, before body runs: a
+    // commit that changes one file writes no super-journal, and writers of
+    // other files are not held up. A file body writes beyond them joins the
+    // transaction at its first write, and the commit stays atomic across the
+    // files it changed. No files: every file, as above.
+    void writeTransaction(const QStringList &files, const std::function<void()> &body);
     // Runs body inside a read transaction (one consistent snapshot).
     void readTransaction(const std::function<void()> &body);
 
@@ -53,7 +60,8 @@ public:
 private:
     void openFiles(OpenMode mode);
     void createSchema();
-    void transaction(const QString &begin, const std::function<void()> &body);
+    void removeOrphanedSuperJournals() const;
+    void transaction(const QStringList &opening, const std::function<void()> &body);
     static void requireHeldTransaction(const QSqlDatabase &db);
 
     QString m_folder;

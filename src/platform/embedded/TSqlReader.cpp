@@ -25,10 +25,12 @@ QList<Token> tokenize(const QString &text)
     QList<Token> tokens;
     qsizetype i = 0;
     const qsizetype n = text.size();
-    auto isNameStart = [](QChar c) { return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#') || c == QLatin1Char('@'); };
+    auto isNameStart = [](QChar c) {
+        return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#') || c == QLatin1Char('@');
+    };
     auto isNamePart = [](QChar c) {
-        return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('#') || c == QLatin1Char('@')
-            || c == QLatin1Char('$');
+        return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('#') || c == QLatin1Char('@') ||
+               c == QLatin1Char('$');
     };
     while (i < n) {
         const QChar c = text.at(i);
@@ -41,7 +43,9 @@ QList<Token> tokenize(const QString &text)
             ++i; // N'...' is a Unicode literal; every text here is Unicode already
         }
         if (text.at(i) == QLatin1Char('\'')) {
-            QString value;
+            // '' is an empty text, which is no Null: a null QString would be
+            // bound as one.
+            QString value = QStringLiteral("");
             ++i;
             bool closed = false;
             while (i < n) {
@@ -86,13 +90,25 @@ QList<Token> tokenize(const QString &text)
             i = close + 1;
             continue;
         }
-        if (c.isDigit() || ((c == QLatin1Char('-') || c == QLatin1Char('+')) && i + 1 < n
-                            && (text.at(i + 1).isDigit() || text.at(i + 1) == QLatin1Char('.')))
-            || (c == QLatin1Char('.') && i + 1 < n && text.at(i + 1).isDigit()
-                && (tokens.isEmpty() || tokens.last().kind != Token::Kind::Dot))) {
+        // A number: digits with at most one decimal point, as the server
+        // reads one ("1.2.3" is 1.2 and then .3).
+        auto digitAt = [&](qsizetype at) {
+            return at < n && text.at(at) >= QLatin1Char('0') && text.at(at) <= QLatin1Char('9');
+        };
+        auto pointedDigitAt = [&](qsizetype at) {
+            return at < n && text.at(at) == QLatin1Char('.') && digitAt(at + 1);
+        };
+        if (digitAt(i) ||
+            ((c == QLatin1Char('-') || c == QLatin1Char('+')) && (digitAt(i + 1) || pointedDigitAt(i + 1))) ||
+            (pointedDigitAt(i) && (tokens.isEmpty() || tokens.last().kind != Token::Kind::Dot))) {
+            bool point = c == QLatin1Char('.');
             ++i;
-            while (i < n && (text.at(i).isDigit() || text.at(i) == QLatin1Char('.')))
-                ++i;
+            for (; i < n; ++i) {
+                if (text.at(i) == QLatin1Char('.') && !point)
+                    point = true;
+                else if (!digitAt(i))
+                    break;
+            }
             const QString number = text.mid(start, i - start);
             if (i < n && isNamePart(text.at(i)))
                 syntaxError(number + text.at(i));
@@ -124,7 +140,9 @@ QList<Token> tokenize(const QString &text)
 class Parser
 {
 public:
-    explicit Parser(QList<Token> tokens) : m_tokens(std::move(tokens)) {}
+    explicit Parser(QList<Token> tokens)
+        : m_tokens(std::move(tokens))
+    {}
 
     Statement statement()
     {

@@ -13,7 +13,8 @@ struct Literal
 {
     enum class Kind { Text, Number };
     Kind kind = Kind::Text;
-    QString text; // a text literal's value (quotes undone), or the number as written
+    QString text; // a text literal's value (quotes undone; '' gives an empty, not a null, text),
+                  // or the number as written
     bool isText() const { return kind == Kind::Text; }
 };
 
@@ -52,6 +53,7 @@ using Statement = std::variant<ProcedureCall, SelectRead, AliasedUpdate>;
 // "Update A Set A.col = '...', ... From db..table A". Text literals read as
 // SQL Server reads them: a doubled quote is one quote, and a backslash right
 // before a line break is a line continuation that drops out with the break.
+// A bare number is digits with at most one decimal point and a sign.
 // Anything else fails with a BackendError in SQL Server's words ("Incorrect
 // syntax near '...'.").
 Statement readStatement(const QString &text);

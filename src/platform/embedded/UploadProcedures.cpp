@@ -46,8 +46,13 @@ void registerUploadProcedures(ProcedureRegistry &registry)
             u.body(period);
             return adodb::ResultSet{};
         };
-        registry.add(
-            {patientData, QString::fromLatin1(u.name), u.takesOption ? datesAndOption : dates, 2, Access::Write, body});
+        registry.add({patientData,
+                      QString::fromLatin1(u.name),
+                      u.takesOption ? datesAndOption : dates,
+                      2,
+                      Access::Write,
+                      body,
+                      {patientData}});
     }
 }
 
