@@ -8,7 +8,8 @@
 // Commits transactions to a store until it is killed. Each transaction adds
 // 250 report-log rows in Patient_Data and sets PASSWORD's counter to the
 // transaction's number, so a reader can tell whether a transaction that
-// spans both files was applied whole.
+// spans both files was applied whole. Every other one locks Patient_Data
+// alone at its start, PASSWORD joining at its write.
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -16,11 +17,13 @@ int main(int argc, char **argv)
         return 2;
     embedded::Store store(QString::fromLocal8Bit(argv[1]));
     for (int n = 1;; ++n) {
-        store.writeTransaction([&] {
+        const QStringList locked = n % 2 ? QStringList() : QStringList{QStringLiteral("Patient_Data")};
+        store.writeTransaction(locked, [&] {
             const QSqlDatabase db = store.database();
             QSqlQuery insert = embedded::sql::prepare(
-                db, QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog (ReportID, FromDate, ToDate, "
-                                   "LastUpdatedDate) VALUES (?, '2026-01-01', '2026-01-31', '2026-01-31 00:00:00.000')"));
+                db,
+                QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog (ReportID, FromDate, ToDate, "
+                               "LastUpdatedDate) VALUES (?, '2026-01-01', '2026-01-31', '2026-01-31 00:00:00.000')"));
             for (int i = 0; i < 250; ++i) {
                 insert.bindValue(0, QStringLiteral("K%1-%2").arg(n).arg(i));
                 embedded::sql::exec(insert);

@@ -7,7 +7,8 @@ using namespace embedded;
 
 TEST(StatementReader, ProcedureCallWithTextAndNumberArguments)
 {
-    const auto st = readStatement(QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII103 '01/01/2025','12/31/2025',2"));
+    const auto st =
+        readStatement(QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII103 '01/01/2025','12/31/2025',2"));
     const auto &call = std::get<ProcedureCall>(st);
     EXPECT_EQ(call.procedure.database, QStringLiteral("Patient_Data"));
     EXPECT_EQ(call.procedure.owner, QString());
@@ -37,7 +38,8 @@ TEST(StatementReader, ExecOwnerNamesNoArgumentsAndDoubledQuotes)
 
 TEST(StatementReader, SelectReadsWithColumnsOrStar)
 {
-    auto read = std::get<SelectRead>(readStatement(QStringLiteral("SELECT COMPANY, ADDRESS1 FROM Patient_Data..tbHospitalInfo")));
+    auto read = std::get<SelectRead>(
+        readStatement(QStringLiteral("SELECT COMPANY, ADDRESS1 FROM Patient_Data..tbHospitalInfo")));
     EXPECT_EQ(read.columns, (QStringList{QStringLiteral("COMPANY"), QStringLiteral("ADDRESS1")}));
     EXPECT_EQ(read.table.database, QStringLiteral("Patient_Data"));
     EXPECT_EQ(read.table.name, QStringLiteral("tbHospitalInfo"));
@@ -60,6 +62,27 @@ TEST(StatementReader, AliasedUpdate)
     EXPECT_EQ(update.assignments[0].second.text, QStringLiteral("3"));
     EXPECT_EQ(update.assignments[2].second.text, QStringLiteral("It's ours"));
     EXPECT_EQ(update.table.name, QStringLiteral("tbHospitalInfo2"));
+}
+
+// An empty literal is an empty text, not a missing value: bound as a null
+// string it would be stored as Null.
+TEST(StatementReader, EmptyLiteralsAreEmptyTextsAndNumbersTakeOnePoint)
+{
+    const auto call =
+        std::get<ProcedureCall>(readStatement(QStringLiteral("Patient_Data..sp_X '',N'','\\\n',013,-.5,1.,+7")));
+    ASSERT_EQ(call.arguments.size(), 7);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(call.arguments[i].isText()) << i;
+        EXPECT_TRUE(call.arguments[i].text.isEmpty()) << i;
+        EXPECT_FALSE(call.arguments[i].text.isNull()) << i;
+    }
+    QStringList numbers;
+    for (int i = 3; i < 7; ++i) {
+        EXPECT_FALSE(call.arguments[i].isText()) << i;
+        numbers.append(call.arguments[i].text);
+    }
+    EXPECT_EQ(numbers,
+              (QStringList{QStringLiteral("013"), QStringLiteral("-.5"), QStringLiteral("1."), QStringLiteral("+7")}));
 }
 
 struct Continued
@@ -111,14 +134,15 @@ TEST_P(StatementReaderRefuses, WithSqlServersWords)
 
 INSTANTIATE_TEST_SUITE_P(
     Statements, StatementReaderRefuses,
-    ::testing::Values(
-        Refused{"Patient_Data..sp_X 'a' 'b'", "Incorrect syntax near ''b''."},
-        Refused{"Patient_Data..sp_X 'a'; DROP TABLE x", "Incorrect syntax near ';'."},
-        Refused{"Patient_Data..sp_X 'it's'", "Incorrect syntax near 's'."},
-        Refused{"Patient_Data..sp_X 'open", "Unclosed quotation mark after the character string 'open'."},
-        Refused{"DELETE FROM Patient_Data..tbDOHSetup", "Incorrect syntax near 'FROM'."},
-        Refused{"SELECT * FROM Patient_Data..tbDOHSetup WHERE 1", "Incorrect syntax near 'WHERE'."},
-        Refused{"Update A Set B.x = '1' From PASSWORD..tbHospitalInfo2 A", "Incorrect syntax near 'B'."},
-        Refused{"Patient_Data..sp_X 1,", "Incorrect syntax near ','."},
-        Refused{"Patient_Data..sp_X -- comment", "Incorrect syntax near '-'."},
-        Refused{"", "Incorrect syntax near ''."}));
+    ::testing::Values(Refused{"Patient_Data..sp_X 'a' 'b'", "Incorrect syntax near ''b''."},
+                      Refused{"Patient_Data..sp_X 'a'; DROP TABLE x", "Incorrect syntax near ';'."},
+                      Refused{"Patient_Data..sp_X 'it's'", "Incorrect syntax near 's'."},
+                      Refused{"Patient_Data..sp_X 'open", "Unclosed quotation mark after the character string 'open'."},
+                      Refused{"DELETE FROM Patient_Data..tbDOHSetup", "Incorrect syntax near 'FROM'."},
+                      Refused{"SELECT * FROM Patient_Data..tbDOHSetup WHERE 1", "Incorrect syntax near 'WHERE'."},
+                      Refused{"Update A Set B.x = '1' From PASSWORD..tbHospitalInfo2 A", "Incorrect syntax near 'B'."},
+                      Refused{"Patient_Data..sp_X 1,", "Incorrect syntax near ','."},
+                      Refused{"Patient_Data..sp_X -- comment", "Incorrect syntax near '-'."},
+                      Refused{"BUILD_FILE..sp_Bui_Common_Load_tbCoService 1.2.3", "Incorrect syntax near '.3'."},
+                      Refused{"Patient_Data..sp_X 12\u0663", "Incorrect syntax near '12\u0663'."},
+                      Refused{"", "Incorrect syntax near ''."}));

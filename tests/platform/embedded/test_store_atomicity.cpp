@@ -8,10 +8,13 @@
 #include "support/TempStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -24,13 +27,29 @@ qint64 scalar(const QSqlDatabase &db, const QString &sql)
     return q.value(0).toLongLong();
 }
 
+QStringList superJournals(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("Velmora.store-mj*")}, QDir::Files);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
 } // namespace
 
 TEST(StoreAtomicity, AProcedureThatFailsHalfWayLeavesNothingBehind)
 {
     testing_support::TempStore temp;
     embedded::ProcedureRegistry registry;
-    registry.add({QStringLiteral("Patient_Data"), QStringLiteral("sp_HalfWay"), {}, -1, embedded::Access::Write,
+    registry.add({QStringLiteral("Patient_Data"),
+                  QStringLiteral("sp_HalfWay"),
+                  {},
+                  -1,
+                  embedded::Access::Write,
                   [](embedded::ProcedureContext &ctx, const embedded::Arguments &) -> adodb::ResultSet {
                       embedded::sql::exec(ctx.db, QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET Specialty = 9"));
                       embedded::sql::exec(ctx.db, QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog "
@@ -59,16 +78,25 @@ TEST(StoreAtomicity, TheConnectionsTransactionKeepsItsProceduresTogether)
         SCOPED_TRACE(commit ? "commit" : "rollback");
         testing_support::TempStore temp;
         embedded::ProcedureRegistry registry;
-        registry.add({QStringLiteral("Patient_Data"), QStringLiteral("sp_Log"), {}, -1, embedded::Access::Write,
+        registry.add({QStringLiteral("Patient_Data"),
+                      QStringLiteral("sp_Log"),
+                      {},
+                      -1,
+                      embedded::Access::Write,
                       [](embedded::ProcedureContext &ctx, const embedded::Arguments &) -> adodb::ResultSet {
                           embedded::sql::exec(ctx.db, QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog "
                                                                      "VALUES ('I.', '2026-01-01', '2026-01-31', "
                                                                      "'2026-02-01 00:00:00.000')"));
                           return {};
                       }});
-        registry.add({QStringLiteral("Patient_Data"), QStringLiteral("sp_HalfWay"), {}, -1, embedded::Access::Write,
+        registry.add({QStringLiteral("Patient_Data"),
+                      QStringLiteral("sp_HalfWay"),
+                      {},
+                      -1,
+                      embedded::Access::Write,
                       [](embedded::ProcedureContext &ctx, const embedded::Arguments &) -> adodb::ResultSet {
-                          embedded::sql::exec(ctx.db, QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET Specialty = 9"));
+                          embedded::sql::exec(ctx.db,
+                                              QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET Specialty = 9"));
                           throw adodb::BackendError(QStringLiteral("The upload stopped half-way."));
                       }});
         adodb::Connection conn(std::make_unique<embedded::EmbeddedBackend>(temp.folder(), registry));
@@ -92,7 +120,9 @@ TEST(StoreAtomicity, AWriterKilledMidTransactionLeavesTheStoreConsistent)
 {
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/store");
-    { embedded::Store create(folder); }
+    {
+        embedded::Store create(folder);
+    }
 
     for (int round = 0; round < 3; ++round) {
         QProcess writer;
@@ -107,10 +137,14 @@ TEST(StoreAtomicity, AWriterKilledMidTransactionLeavesTheStoreConsistent)
         embedded::Store store(folder, embedded::Store::OpenMode::MustExist);
         const QSqlDatabase db = store.database();
         for (const char *schema : {"main", "Patient_Data", "PASSWORD", "BUILD_FILE"}) {
-            QSqlQuery q = embedded::sql::exec(db, QStringLiteral("PRAGMA %1.integrity_check").arg(QLatin1String(schema)));
+            QSqlQuery q =
+                embedded::sql::exec(db, QStringLiteral("PRAGMA %1.integrity_check").arg(QLatin1String(schema)));
             ASSERT_TRUE(q.next());
             EXPECT_EQ(q.value(0).toString(), QStringLiteral("ok")) << schema;
         }
+        // A writer killed with a super-journal written leaves none behind once
+        // the store is open again.
+        EXPECT_EQ(superJournals(folder), QStringList());
         const qint64 rows = scalar(db, QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbMedNewDOHReportLog"));
         const qint64 counter = scalar(db, QStringLiteral("SELECT Specialty FROM PASSWORD.tbHospitalInfo2"));
         EXPECT_GE(counter, 1);
@@ -118,4 +152,74 @@ TEST(StoreAtomicity, AWriterKilledMidTransactionLeavesTheStoreConsistent)
         embedded::sql::exec(db, QStringLiteral("DELETE FROM Patient_Data.tbMedNewDOHReportLog"));
         embedded::sql::exec(db, QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET Specialty = 0"));
     }
+}
+
+// A writer locks the files it names at its start and no other: another
+// connection writes the others meanwhile (held up, it would fail after the
+// store's wait for a lock). A file the body writes beyond them joins the
+// transaction, and a failure undoes both.
+TEST(StoreAtomicity, AWriterLocksOnlyTheFilesItNames)
+{
+    testing_support::TempStore temp;
+    embedded::Store other(temp.folder(), embedded::Store::OpenMode::MustExist);
+    const QSqlDatabase db = temp.store().database();
+    const QString logRow = QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog VALUES ('I.', '2026-01-01', "
+                                          "'2026-01-31', '2026-02-01 00:00:00.000')");
+    temp.store().writeTransaction({QStringLiteral("Patient_Data")}, [&] {
+        embedded::sql::exec(db, logRow);
+        other.writeTransaction({QStringLiteral("PASSWORD")}, [&] {
+            embedded::sql::exec(other.database(), QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET Specialty = 4"));
+        });
+    });
+    EXPECT_EQ(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbMedNewDOHReportLog")), 1);
+    EXPECT_EQ(scalar(db, QStringLiteral("SELECT Specialty FROM PASSWORD.tbHospitalInfo2")), 4);
+
+    EXPECT_THROW(temp.store().writeTransaction({QStringLiteral("Patient_Data")},
+                                               [&] {
+                                                   embedded::sql::exec(db,
+                                                                       QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 "
+                                                                                      "SET Specialty = 1"));
+                                                   embedded::sql::exec(db, logRow); // the key is taken
+                                               }),
+                 adodb::BackendError);
+    EXPECT_EQ(scalar(db, QStringLiteral("SELECT Specialty FROM PASSWORD.tbHospitalInfo2")), 4);
+}
+
+// A super-journal no journal names is left by a writer that died before
+// naming it, or after its commit: opening the store removes it. One that a
+// journal names stays until that journal is gone.
+TEST(StoreAtomicity, OpeningRemovesTheSuperJournalsNoJournalNames)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/store");
+    {
+        embedded::Store create(folder);
+    }
+    const QString orphan = QStringLiteral("Velmora.store-mj0A1B2C3D4");
+    const QString named = QStringLiteral("Velmora.store-mj5E6F7A8B9");
+    for (const QString &super : {orphan, named})
+        writeFile(QDir(folder).filePath(super), QDir(folder).filePath(QStringLiteral("PASSWORD.sqlite")).toUtf8());
+    // SQLite's layout of a journal's end: the super-journal's name, its
+    // length, a checksum and the mark. A first byte of 0 makes the journal
+    // one that is never played back.
+    const QByteArray name = QDir(folder).filePath(named).toUtf8();
+    QByteArray journal(512, '\0');
+    journal += QByteArray(4, '\0') + name;
+    char length[4];
+    qToBigEndian<quint32>(quint32(name.size()), length);
+    journal += QByteArray(length, 4) + QByteArray(4, '\0');
+    journal += QByteArray::fromHex("d9d505f920a163d7");
+    writeFile(QDir(folder).filePath(QStringLiteral("PASSWORD.sqlite-journal")), journal);
+
+    {
+        embedded::Store store(folder, embedded::Store::OpenMode::MustExist);
+        EXPECT_EQ(superJournals(folder), QStringList{named});
+        // A write to PASSWORD replaces the old journal and removes it.
+        store.writeTransaction({QStringLiteral("PASSWORD")}, [&] {
+            embedded::sql::exec(store.database(), QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET Specialty = 2"));
+        });
+    }
+    embedded::Store again(folder, embedded::Store::OpenMode::MustExist);
+    EXPECT_EQ(superJournals(folder), QStringList());
+    EXPECT_EQ(scalar(again.database(), QStringLiteral("SELECT Specialty FROM PASSWORD.tbHospitalInfo2")), 2);
 }
