@@ -167,14 +167,16 @@ protected:
         return figures;
     }
 
+    // The item that opens a file: the window's, or the older dialog's II.6 Death.
     static const catalogue::ReportFile &entryFor(const QString &file)
     {
-        static const catalogue::ReportFile olderDeaths{
-            QStringLiteral("II.6 Death"), QStringLiteral("rptNewDOHDeaths.rpt"), catalogue::ReportValues::Dates, true};
         for (const catalogue::ReportFile &entry : catalogue::ReportFiles())
             if (entry.file == file)
                 return entry;
-        return olderDeaths;
+        for (const catalogue::ReportFile *entry : catalogue::ReportParameterFiles())
+            if (entry->file == file)
+                return *entry;
+        throw std::runtime_error("no item opens " + file.toStdString());
     }
 
     static QString pageText(const reportengine::Document &doc)
