@@ -183,20 +183,34 @@ adodb::ResultSet EmbeddedBackend::run(const QString &text)
     }
 
     if (const auto *select = std::get_if<SelectRead>(&statement)) {
+        // The server's limit; SQLite's own is lower, and is never reached:
+        // each of the table's columns is read once, however often it is named.
+        if (select->columns.size() > 4096)
+            throw adodb::BackendError(
+                QStringLiteral("The number of elements in the select list exceeds the maximum allowed number of "
+                               "4096 elements."),
+                1056);
         const QString schema = schemaOf(select->table);
         m_store->readTransaction([&] {
             const QSqlDatabase db = m_store->database();
             const QString table = visibleTable(db, schema, select->table);
             const QList<ColumnInfo> columns = tableColumns(db, schema, table);
-            QStringList selected;
+            QStringList read;
             QStringList dateColumns;
             QStringList boolColumns;
+            QList<qsizetype> picked;
             auto take = [&](const ColumnInfo &c, const QString &as) {
-                selected.append(quoted(c.name) + QStringLiteral(" AS ") + quoted(as));
-                if (c.declaredType.contains(QLatin1String("DATETIME"), Qt::CaseInsensitive))
-                    dateColumns.append(as);
-                else if (c.declaredType.compare(QLatin1String("BIT"), Qt::CaseInsensitive) == 0)
-                    boolColumns.append(as);
+                result.columns.append(as);
+                qsizetype at = read.indexOf(c.name);
+                if (at < 0) {
+                    at = read.size();
+                    read.append(c.name);
+                    if (c.declaredType.contains(QLatin1String("DATETIME"), Qt::CaseInsensitive))
+                        dateColumns.append(c.name);
+                    else if (c.declaredType.compare(QLatin1String("BIT"), Qt::CaseInsensitive) == 0)
+                        boolColumns.append(c.name);
+                }
+                picked.append(at);
             };
             if (select->columns == QStringList{QStringLiteral("*")}) {
                 for (const ColumnInfo &c : columns)
@@ -205,10 +219,19 @@ adodb::ResultSet EmbeddedBackend::run(const QString &text)
                 for (const QString &name : select->columns)
                     take(findColumn(columns, name), name);
             }
-            QSqlQuery q = sql::exec(
-                db,
-                QStringLiteral("SELECT %1 FROM %2.%3").arg(selected.join(QStringLiteral(", ")), schema, quoted(table)));
-            result = sql::toResultSet(q, dateColumns, boolColumns);
+            QStringList quotedColumns;
+            for (const QString &c : read)
+                quotedColumns.append(quoted(c));
+            QSqlQuery q = sql::exec(db, QStringLiteral("SELECT %1 FROM %2.%3")
+                                            .arg(quotedColumns.join(QStringLiteral(", ")), schema, quoted(table)));
+            const adodb::ResultSet rows = sql::toResultSet(q, dateColumns, boolColumns);
+            for (const QList<com::Variant> &row : rows.rows) {
+                QList<com::Variant> values;
+                values.reserve(picked.size());
+                for (const qsizetype at : picked)
+                    values.append(row.at(at));
+                result.rows.append(std::move(values));
+            }
         });
         return result;
     }

@@ -34,9 +34,11 @@ constexpr AttachedFile kFiles[] = {
     {"BUILD_FILE", "BUILD_FILE.sqlite", "tbCoService"},
 };
 
-// The super-journal a rollback journal names, or nothing. SQLite writes the
-// name at the journal's end, followed by its length (four bytes, big-endian),
-// a checksum (four) and an eight-byte mark.
+// The super-journal a hot rollback journal names, or nothing. SQLite writes
+// the name at the journal's end, followed by its length (four bytes,
+// big-endian), a checksum (four) and an eight-byte mark. A journal whose
+// first byte is 0 has a header never synced, so its file was never written:
+// SQLite never plays it back (a writer killed during its commit leaves one).
 QString superJournalNamedBy(const QString &journal)
 {
     static constexpr unsigned char kMark[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
@@ -44,7 +46,7 @@ QString superJournalNamedBy(const QString &journal)
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     const qint64 size = file.size();
-    if (size < 16 || !file.seek(size - 16))
+    if (size < 16 || file.read(1) == QByteArray(1, '\0') || !file.seek(size - 16))
         return QString();
     const QByteArray tail = file.read(16);
     if (tail.size() != 16 || std::memcmp(tail.constData() + 8, kMark, 8) != 0)
@@ -153,8 +155,8 @@ void Store::removeOrphanedSuperJournals() const
 {
     // Holding every file's write lock, no commit is under way and every hot
     // journal has been rolled back: a super-journal is then left by a writer
-    // that died before any journal named it, or after its commit, and
-    // nothing will ever remove it. One that a journal still names is kept.
+    // that died before a hot journal named it, or after its commit, and
+    // nothing will ever remove it. One that a hot journal names is kept.
     const QDir folder(m_folder);
     QStringList named;
     for (const QString &journal : folder.entryList({QStringLiteral("*-journal")}, QDir::Files | QDir::Hidden))

@@ -171,8 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"Patient_Data..sp_DOH_Save_tbMedNewDOHReportSetup 150,1.2.3,'23'", "Incorrect syntax near '.3'."}));
 
 // However many assignments an Update holds, it is refused after looking at
-// no more of them than the table has columns (bench_store_commit times it).
-TEST_F(StoreGuards, AnUpdateOfFortyThousandAssignmentsIsRefusedAtTheFirstItCannotTake)
+// no more of them than the table has columns (bench_store_commit times it);
+// a select list is read with each column once, up to the server's limit.
+TEST_F(StoreGuards, LongStatementsAreRefusedAtTheFirstItemTheyCannotTake)
 {
     QStringList same;
     QStringList unknown;
@@ -185,4 +186,19 @@ TEST_F(StoreGuards, AnUpdateOfFortyThousandAssignmentsIsRefusedAtTheFirstItCanno
                     .startsWith(QStringLiteral("The column name 'LocalParticular' is specified more than once")));
     EXPECT_EQ(failureOf(QStringLiteral("Update A Set ") + unknown.join(QLatin1Char(',')) + from),
               QStringLiteral("Invalid column name 'c0'."));
+
+    conn->Execute(QStringLiteral("Update A Set A.Specialty = '3'") + from);
+    const QStringList twice = {QStringLiteral("Specialty"), QStringLiteral("QMPCAHO"), QStringLiteral("specialty")};
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT ") + QStringList(1365, twice.join(QLatin1Char(','))).join(QLatin1Char(',')) +
+                QStringLiteral(" FROM PASSWORD..tbHospitalInfo2"),
+            conn);
+    ASSERT_EQ(rs.FieldCount(), 4095);
+    EXPECT_EQ(rs.Fields(2).Name(), QStringLiteral("specialty"));
+    EXPECT_EQ(rs.Fields(4092).Value().toLong(), 3);
+    EXPECT_EQ(failureOf(QStringLiteral("SELECT ") +
+                        QStringList(4097, QStringLiteral("Specialty")).join(QLatin1Char(',')) +
+                        QStringLiteral(" FROM PASSWORD..tbHospitalInfo2")),
+              QStringLiteral("The number of elements in the select list exceeds the maximum allowed number of 4096 "
+                             "elements."));
 }
