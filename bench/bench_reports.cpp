@@ -15,6 +15,8 @@
 #include "reporting/modCrystal.h"
 #include "reportviewer/CRViewer.h"
 
+#include "WidgetBenchmarkMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -102,13 +104,5 @@ BENCHMARK(BM_PreviewFromPrintToFirstPage)->Unit(benchmark::kMillisecond)->UseMan
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -484,27 +484,6 @@ Period periodOf(const QString &year, int position)
             catalogue::PeriodStartDate(year, position), catalogue::PeriodEndDate(year, position)};
 }
 
-// The command's way of running a section's steps: the failures'
-// descriptions are kept for the section's line.
-class CommandSectionSteps : public buildfile::SectionSteps
-{
-public:
-    bool run(int, const std::function<void()> &body) override
-    {
-        try {
-            body();
-            return true;
-        } catch (const std::exception &e) {
-            const QString description = com::describe(e);
-            if (!failures.contains(description))
-                failures.append(description);
-            return false;
-        }
-    }
-
-    QStringList failures;
-};
-
 QString seconds(qint64 milliseconds)
 {
     return QString::number(double(milliseconds) / 1000.0, 'f', 2) + QStringLiteral(" s");
@@ -527,7 +506,7 @@ int generate(adodb::Connection &connection, const Arguments &args)
         // On a terminal, the section at work on one line that the next replaces.
         if (progress)
             err() << "\r\033[K[" << (i + 1) << '/' << sections.size() << "] Processing " << title << "..." << Qt::flush;
-        CommandSectionSteps steps;
+        buildfile::KeptFailures steps;
         QElapsedTimer timer;
         timer.start();
         const bool done = buildfile::GenerateSection(connection, {title, period.firstDate, period.lastDate}, steps);

@@ -3,6 +3,7 @@
 #include "adodb/Recordset.h"
 #include "catalogue/ReportCatalogue.h"
 #include "catalogue/ReportFiles.h"
+#include "com/ComError.h"
 #include "com/Runtime.h"
 #include "reporting/modCrystal.h"
 #include "setup/SetupStatements.h"
@@ -125,6 +126,19 @@ void OpenSectionReport(const catalogue::ReportFile &entry, const QString &year, 
     }
     if (entry.header)
         modCrystal::OpenSubReport(catalogue::kReportHeaderName, header);
+}
+
+bool KeptFailures::run(int, const std::function<void()> &body)
+{
+    try {
+        body();
+        return true;
+    } catch (const std::exception &e) {
+        const QString description = com::describe(e);
+        if (!failures.contains(description))
+            failures.append(description);
+        return false;
+    }
 }
 
 } // namespace buildfile

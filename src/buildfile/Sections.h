@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -52,6 +53,16 @@ public:
     virtual void uploadStarting(const QString &title) {}
     // Step 150: the section's upload procedure was chosen.
     virtual void procedureChosen(const QString &procedure) {}
+};
+
+// Runs each step as it comes and keeps the descriptions of the failures,
+// once each: how the command line and the demo hospital's tests run a
+// section, with no window to report in.
+class KeptFailures : public SectionSteps
+{
+public:
+    bool run(int line, const std::function<void()> &body) override;
+    QStringList failures;
 };
 
 // Generates one section: its report-log entry, then its upload procedure
