@@ -551,3 +551,28 @@ TEST_F(ReportEngineTest, ProcedureTableIsCalledWithItsParameters)
         }
     }
 }
+
+// No report reads the sign-in's accounts, whatever the query's words.
+TEST_F(ReportEngineTest, TheUsersTableIsNoReportsData)
+{
+    for (const char *query : {"SELECT UserName, PasswordHash FROM {u}", "SELECT COUNT(*) AS N FROM {u}",
+                              "SELECT (SELECT MAX(PasswordHash) FROM PASSWORD.tbVelmoraUser) AS N FROM {u}"}) {
+        auto report = open(QStringLiteral(R"(<report>
+  <tables><table alias="u" location="PASSWORD.dbo.tbVelmoraUser"/></tables>
+  <queries><query name="main">%1</query></queries>
+  <data query="main"/>
+  <sections><section kind="detail" height="12"><text x="0" y="0" w="50" h="12">row</text></section></sections>
+</report>)")
+                               .arg(QString::fromUtf8(query)));
+        logOn(*report);
+        try {
+            report->document();
+            ADD_FAILURE() << query << " read the accounts";
+        } catch (const com::ComError &e) {
+            // SQLite says "prohibited" for a column, "not authorized" for COUNT(*).
+            EXPECT_TRUE(e.description().contains(QStringLiteral("prohibited")) ||
+                        e.description().endsWith(QStringLiteral("not authorized")))
+                << query << ": " << e.description().toStdString();
+        }
+    }
+}

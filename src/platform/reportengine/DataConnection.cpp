@@ -81,8 +81,19 @@ public:
         embedded::sql::exec(db, QStringLiteral("PRAGMA query_only=ON"));
         sqlite3_limit(m_handle, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
         sqlite3_progress_handler(m_handle, kProgressSteps, &EmbeddedQueryBackend::progress, this);
+        sqlite3_set_authorizer(m_handle, &EmbeddedQueryBackend::authorize, nullptr);
     }
     ~EmbeddedQueryBackend() override { sqlite3_progress_handler(m_handle, 0, nullptr, nullptr); }
+
+    // The sign-in's accounts (password hashes among them) are no report's data:
+    // a statement that reads the table, by any name or through a view, is
+    // refused when it is prepared.
+    static int authorize(void *, int action, const char *table, const char *, const char *, const char *)
+    {
+        if (action == SQLITE_READ && table && qstricmp(table, "tbVelmoraUser") == 0)
+            return SQLITE_DENY;
+        return SQLITE_OK;
+    }
 
     void setValues(QVariantList values) { m_values = std::move(values); }
     // The next statement is a procedure call for the store's statement reader.
