@@ -6,12 +6,14 @@
 #include "embedded/Store.h"
 #include "reportengine/DataConnection.h"
 #include "reportengine/Fill.h"
+#include "reportengine/PdfInfo.h"
 #include "reportengine/ReportEngine.h"
 #include "reportexport/ExportDocument.h"
 #include "support/StatementLog.h"
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QRegularExpression>
 
 using namespace reportengine;
@@ -447,6 +449,52 @@ TEST_F(ReportEngineTest, PdfExportReadsBack)
     const int pages = report->pageCount();
     EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %1").arg(pages))) << text.left(400).toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Patient 00300")));
+}
+
+// The summary properties reach the file's document information exactly,
+// whatever they hold, and the appended update leaves a file a strict
+// reader opens without repairing it.
+TEST_F(ReportEngineTest, PdfExportCarriesTheSummaryProperties)
+{
+    auto report = visits(300);
+    report->setReportTitle(QStringLiteral("II. C. Deaths (new) \\ 100%"));
+    report->setReportAuthor(QStringLiteral("Santa Niña General Hospital, São José <Main>"));
+    report->setReportSubject(QStringLiteral("Ward \U0001D538 ) ("));
+    report->ExportOptions().DestinationType = crEDTDiskFile;
+    report->ExportOptions().FormatType = crEFTPortableDocFormat;
+    report->ExportOptions().DiskFileName = m_dir.filePath(QStringLiteral("out.pdf"));
+    report->Export(false);
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                                           report->ExportOptions().DiskFileName});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(info.readAllStandardError()), QString());
+    const QStringList lines = QString::fromUtf8(info.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const auto property = [&lines](const QString &name) {
+        for (const QString &line : lines)
+            if (line.startsWith(name + QLatin1Char(':')))
+                return line.mid(name.size() + 1).trimmed();
+        return QStringLiteral("(absent)");
+    };
+    EXPECT_EQ(property(QStringLiteral("Title")), report->ReportTitle());
+    EXPECT_EQ(property(QStringLiteral("Author")), report->ReportAuthor());
+    EXPECT_EQ(property(QStringLiteral("Subject")), report->ReportSubject());
+    EXPECT_EQ(property(QStringLiteral("Pages")), QString::number(report->pageCount()));
+    EXPECT_TRUE(testing_support::pdfText(report->ExportOptions().DiskFileName).contains(u"Patient 00300"));
+}
+
+TEST(PdfInfo, AFileWithoutAReadableTrailerIsLeftToTheCaller)
+{
+    const PdfInfo info{QStringLiteral("T"), QStringLiteral("A"), {}, {}, {}};
+    EXPECT_TRUE(appendPdfInfo(QByteArray(), info).isEmpty());
+    EXPECT_TRUE(appendPdfInfo("%PDF-1.4\ntrailer\n<< /Size 3 /Root 1 0 R >>\n", info).isEmpty());
+    EXPECT_TRUE(appendPdfInfo("%PDF-1.4\ntrailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n9999\n%%EOF\n", info)
+                    .isEmpty());
+    const QByteArray pdf = "%PDF-1.4\nxref\ntrailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n9\n%%EOF\n";
+    const QByteArray updated = appendPdfInfo(pdf, info);
+    ASSERT_TRUE(updated.startsWith(pdf));
+    EXPECT_TRUE(updated.contains("3 0 obj\n<<\n/Title <FEFF0054>\n/Author <FEFF0041>\n"));
+    EXPECT_TRUE(updated.contains("/Size 4\n/Root 1 0 R\n/Info 3 0 R\n/Prev 9\n"));
 }
 
 TEST(NumberFormat, Patterns)

@@ -75,7 +75,7 @@ struct Document
     // once each, then the body bands, then the report footer.
     QList<Band> bands;
     QList<double> columnWidths; // grid columns, from the detail section
-    QString title;
+    QString title, author, subject; // the report's summary properties
 
     int pageCount() const { return int(pages.size()); }
 };

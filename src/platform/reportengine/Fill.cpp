@@ -786,6 +786,8 @@ std::unique_ptr<Document> fillAndPaginate(Report &report)
     document->paperSize = def.paperSize();
     document->margins = def.margins;
     document->title = report.ReportTitle();
+    document->author = report.ReportAuthor();
+    document->subject = report.ReportSubject();
     QHash<const Report *, std::shared_ptr<Filler>> subFills;
     FillWatch watch(report.fillLimits(), report.fillMonitor(), def.filePath);
     Filler(report, *document, subFills, QDateTime::currentDateTime(), watch).fillMain();

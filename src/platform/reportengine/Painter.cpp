@@ -1,9 +1,13 @@
 #include "Painter.h"
 
 #include "EngineErrors.h"
+#include "PdfInfo.h"
 
 #include "com/ComError.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
@@ -109,13 +113,19 @@ void paintPage(QPainter &painter, const Document &document, int pageIndex, const
 
 void writePdf(const Document &document, const QString &path)
 {
+    const auto cannotWrite = [&path](const QString &why) {
+        return com::ComError(errors::ExportInvalid,
+                             QStringLiteral("The file '%1' cannot be written: %2").arg(path, why), kEngineSource);
+    };
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw com::ComError(errors::ExportInvalid,
-                            QStringLiteral("The file '%1' cannot be written: %2").arg(path, file.errorString()),
-                            kEngineSource);
+        throw cannotWrite(file.errorString());
+    // Painted into memory first: the document information is appended to
+    // what the writer produced before the file is written.
+    QBuffer painted;
+    painted.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&painted);
         writer.setResolution(600);
         writer.setPageSize(QPageSize(document.paperSize, QPageSize::Point));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -128,10 +138,12 @@ void writePdf(const Document &document, const QString &path)
             paintPage(painter, document, i, target);
         }
     }
-    if (!file.commit())
-        throw com::ComError(errors::ExportInvalid,
-                            QStringLiteral("The file '%1' cannot be written: %2").arg(path, file.errorString()),
-                            kEngineSource);
+    const QByteArray withInfo =
+        appendPdfInfo(painted.data(), {document.title, document.author, document.subject,
+                                       QCoreApplication::applicationName(), QDateTime::currentDateTime()});
+    const QByteArray &bytes = withInfo.isEmpty() ? painted.data() : withInfo;
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw cannotWrite(file.errorString());
 }
 
 } // namespace reportengine
