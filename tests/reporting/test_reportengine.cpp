@@ -465,8 +465,8 @@ TEST_F(ReportEngineTest, PdfExportCarriesTheSummaryProperties)
     report->ExportOptions().DiskFileName = m_dir.filePath(QStringLiteral("out.pdf"));
     report->Export(false);
     QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
-                                           report->ExportOptions().DiskFileName});
+    info.start(QStringLiteral("pdfinfo"),
+               {QStringLiteral("-enc"), QStringLiteral("UTF-8"), report->ExportOptions().DiskFileName});
     ASSERT_TRUE(info.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(info.readAllStandardError()), QString());
     const QStringList lines = QString::fromUtf8(info.readAllStandardOutput()).split(QLatin1Char('\n'));
@@ -488,8 +488,8 @@ TEST(PdfInfo, AFileWithoutAReadableTrailerIsLeftToTheCaller)
     const PdfInfo info{QStringLiteral("T"), QStringLiteral("A"), {}, {}, {}};
     EXPECT_TRUE(appendPdfInfo(QByteArray(), info).isEmpty());
     EXPECT_TRUE(appendPdfInfo("%PDF-1.4\ntrailer\n<< /Size 3 /Root 1 0 R >>\n", info).isEmpty());
-    EXPECT_TRUE(appendPdfInfo("%PDF-1.4\ntrailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n9999\n%%EOF\n", info)
-                    .isEmpty());
+    EXPECT_TRUE(
+        appendPdfInfo("%PDF-1.4\ntrailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n9999\n%%EOF\n", info).isEmpty());
     const QByteArray pdf = "%PDF-1.4\nxref\ntrailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n9\n%%EOF\n";
     const QByteArray updated = appendPdfInfo(pdf, info);
     ASSERT_TRUE(updated.startsWith(pdf));

@@ -63,8 +63,8 @@ double measureTextHeight(const FontDef &font, const QString &text, double width,
 {
     const QImage &device = measureDevice();
     const QFontMetricsF metrics(qtFont(font, device.logicalDpiY()), &device);
-    const QRectF bounds = metrics.boundingRect(QRectF(0, 0, std::max(1.0, width), 1e6),
-                                               Qt::TextWordWrap | alignFlags(align), text);
+    const QRectF bounds =
+        metrics.boundingRect(QRectF(0, 0, std::max(1.0, width), 1e6), Qt::TextWordWrap | alignFlags(align), text);
     return bounds.height();
 }
 
@@ -95,8 +95,8 @@ void paintPage(QPainter &painter, const Document &document, int pageIndex, const
                 break;
             painter.setPen(Qt::black);
             painter.setFont(fonts.value(item.font));
-            painter.drawText(item.rect,
-                             alignFlags(item.align) | Qt::AlignTop | (item.wrap ? Qt::TextWordWrap : 0), item.text);
+            painter.drawText(item.rect, alignFlags(item.align) | Qt::AlignTop | (item.wrap ? Qt::TextWordWrap : 0),
+                             item.text);
             break;
         case DisplayItem::Kind::Line:
             painter.setPen(QPen(Qt::black, item.pen));

@@ -67,8 +67,8 @@ QByteArray appendPdfInfo(const QByteArray &pdf, const PdfInfo &info)
     entry("Creator", info.creator);
     entry("Producer", QStringLiteral("Qt ") + QString::fromLatin1(qVersion()));
     if (info.created.isValid())
-        out += "/CreationDate (D:" + info.created.toUTC().toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() +
-               "Z)\n";
+        out +=
+            "/CreationDate (D:" + info.created.toUTC().toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + "Z)\n";
     out += ">>\nendobj\n";
 
     // Each cross-reference entry is exactly 20 bytes, its end of line
