@@ -110,6 +110,7 @@ reportexport::ExportDocument buildExportDocument(const Document &doc, Report &re
     const ReportDef &def = report.definition();
     reportexport::ExportDocument out;
     out.title = report.ReportTitle();
+    out.author = report.ReportAuthor();
     QString sheet = (out.title.isEmpty() ? def.name : out.title);
     sheet.remove(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]")));
     sheet = sheet.trimmed().left(31).trimmed();

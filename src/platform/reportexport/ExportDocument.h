@@ -45,6 +45,7 @@ struct ExportParagraph
 struct ExportDocument
 {
     QString title;     // the report's title summary property
+    QString author;    // its author: the hospital
     QString sheetName; // a worksheet name (<= 31 characters, no []:*?/\)
     QSizeF pageSizePt = QSizeF(612, 792); // portrait size; landscape swaps on paper
     bool landscape = false;

@@ -221,10 +221,13 @@ QByteArray RtfExporter::document(const ExportDocument &document)
     out.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n"
                "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\n"
                "{\\colortbl;\\red0\\green0\\blue0;}\n");
-    if (!document.title.isEmpty()) {
-        out.append("{\\info{\\title ");
-        out.append(rtfText(document.title));
-        out.append("}}\n");
+    if (!document.title.isEmpty() || !document.author.isEmpty()) {
+        out.append("{\\info");
+        if (!document.title.isEmpty())
+            out.append("{\\title ").append(rtfText(document.title)).append('}');
+        if (!document.author.isEmpty())
+            out.append("{\\author ").append(rtfText(document.author)).append('}');
+        out.append("}\n");
     }
 
     // The page: its portrait size turned for landscape, margins, in twips.

@@ -14,6 +14,7 @@ ExportDocument sampleReport()
 {
     ExportDocument doc;
     doc.title = QStringLiteral("I.3.4 Leading Causes of Morbidity");
+    doc.author = QStringLiteral("Records Section, East Wing");
     doc.sheetName = QStringLiteral("I.3.4 Morbidity");
     const auto center = ExportParagraph::Align::Center;
     doc.blocks.append(paragraph(QStringLiteral("Hospital Niño Jesús de São Paulo"), true, 14, center));

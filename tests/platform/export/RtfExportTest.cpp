@@ -66,6 +66,10 @@ TEST_F(RtfExport, SampleReportReadsBack)
         at = std::max(at, found);
     }
     EXPECT_TRUE(r.text.contains(QStringLiteral("Prepared by: Records Section")));
+    // The summary properties, as a word processor shows the file's properties.
+    EXPECT_TRUE(r.html.contains(QStringLiteral("<title>I.3.4 Leading Causes of Morbidity</title>")));
+    EXPECT_TRUE(r.html.contains(QStringLiteral("<meta name=\"author\" content=\"Records Section, East Wing\">")))
+        << r.html.left(600).toStdString();
 
     // unrtf 0.21 shows text after a table inside the table's last row (it
     // never ends a table), so only the first four rows are the table's.
