@@ -6,6 +6,7 @@
 #include "embedded/Store.h"
 #include "reportengine/DataConnection.h"
 #include "reportengine/Fill.h"
+#include "reportengine/Painter.h"
 #include "reportengine/PdfInfo.h"
 #include "reportengine/ReportEngine.h"
 #include "reportexport/ExportDocument.h"
@@ -335,7 +336,12 @@ TEST_F(ReportEngineTest, CanGrowTextPushesTheBandDown)
     ASSERT_EQ(items.size(), 2);
     EXPECT_GT(items[0].rect.height(), 30);
     EXPECT_TRUE(items[0].wrap);
-    EXPECT_GE(items[1].rect.top(), items[0].rect.bottom() - 0.01);
+    // The box's room under a line of text stays under the last line.
+    const FontDef font = doc.fonts[items[0].font];
+    const double line = measureTextHeight(font, QStringLiteral("X"), 60, Align::Left);
+    EXPECT_NEAR(items[0].rect.height(), 12 + measureTextHeight(font, items[0].text, 60, Align::Left) - line, 0.01);
+    // The 2 points the section leaves under the text stay under it.
+    EXPECT_NEAR(items[1].rect.top(), items[0].rect.bottom() + 2, 0.01);
 }
 
 TEST_F(ReportEngineTest, SubreportPrintsInsideItsSectionWithItsOwnParameters)

@@ -743,12 +743,20 @@ private:
                 item.item.wrap = e.canGrow;
                 if (e.canGrow && !item.item.text.isEmpty()) {
                     const double needed = measureTextHeight(e.font, item.item.text, e.rect.width(), e.align);
-                    if (needed > item.item.rect.height())
-                        item.item.rect.setHeight(needed);
+                    if (needed > item.item.rect.height()) {
+                        // The room the box leaves under its first line stays
+                        // under the last one.
+                        const double line = measureTextHeight(e.font, QStringLiteral("X"), e.rect.width(), e.align);
+                        item.item.rect.setHeight(std::max(needed, e.rect.height() + needed - line));
+                    }
                 }
             }
+            // A text that grew pushes the section's bottom down by as much,
+            // keeping the space the section leaves under it: a wrapped name
+            // stays as far from the next row as a one-line one.
             if (item.item.kind != DisplayItem::Kind::Line)
-                band.height = std::max(band.height, item.item.rect.bottom());
+                band.height =
+                    std::max(band.height, item.item.rect.bottom() + std::max(0.0, section.height - e.rect.bottom()));
             m_watch.count(1, item.item.text.size());
             band.items.append(std::move(item));
         }
