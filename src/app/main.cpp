@@ -5,6 +5,7 @@
 #include "session/clsCurrentUser.h"
 
 #include <QApplication>
+#include <QIcon>
 
 // The program: one QApplication, the suite's components registered under
 // their ProgIDs, then the start-up procedure. Main ends the run itself.
@@ -18,6 +19,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(VELMORA_VERSION_MAJOR).arg(VELMORA_VERSION_MINOR).arg(VELMORA_VERSION_PATCH));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/program/velmora.png")));
 
     session::RegisterComponents();
     codesearch::RegisterComponents();
