@@ -16,8 +16,9 @@ class FileDialogService
 public:
     virtual ~FileDialogService() = default;
     // filter is the dialog's filter as the window sets it
-    // ("Description|pattern|..."); nullopt means the user cancelled.
-    virtual std::optional<QString> saveFileName(QWidget *parent, const QString &filter) = 0;
+    // ("Description|pattern|..."); proposed is the name the dialog starts
+    // with (the control's FileName); nullopt means the user cancelled.
+    virtual std::optional<QString> saveFileName(QWidget *parent, const QString &filter, const QString &proposed) = 0;
 };
 
 // Installs service (nullptr: back to QFileDialog); returns the previous one.
@@ -37,5 +38,10 @@ public:
 
 // "Desc (*.x)|*.x|..." as a Qt name filter list ("Desc (*.x);;...").
 QString QtNameFilters(const QString &filter);
+
+// A file name made of a report's title for the filter's first pattern
+// ("II. C. Deaths" and "*.xls" give "II. C. Deaths.xls"): the characters a
+// file name cannot hold on the workstations' systems become "-".
+QString ProposedFileName(const QString &title, const QString &filter);
 
 } // namespace reporting

@@ -212,6 +212,9 @@ void frmReportViewerShared::ExportReport(const QString &filter, int formatType)
 {
     try {
         dlgOpen.Filter = filter;
+        // The dialog proposes the report's title as the file's name.
+        if (modCrystal::pobjReport)
+            dlgOpen.FileName = reporting::ProposedFileName(modCrystal::pobjReport->ReportTitle(), filter);
         // A cancelled Save As ends the export: nothing is written anywhere.
         if (!dlgOpen.ShowSave(this))
             return;

@@ -31,10 +31,11 @@ class ScriptedFileDialog : public reporting::FileDialogService
 {
 public:
     std::optional<QString> answer;
-    QStringList filters;
-    std::optional<QString> saveFileName(QWidget *, const QString &filter) override
+    QStringList filters, proposed;
+    std::optional<QString> saveFileName(QWidget *, const QString &filter, const QString &name) override
     {
         filters << filter;
+        proposed << name;
         return answer;
     }
 };
@@ -217,6 +218,25 @@ TEST_F(ViewerWindowTest, CancelledSaveAsWritesNothingAndSaysNothing)
     EXPECT_EQ(pobjReport->ExportOptions().DiskFileName, QString());
 }
 
+TEST(ProposedFileName, IsTheTitleAFileCanBeNamedWith)
+{
+    const struct
+    {
+        QString title, filter, expected;
+    } cases[] = {
+        {QStringLiteral("II. C. Deaths"), QStringLiteral("Microsof Excel (*.xls)|*.xls"),
+         QStringLiteral("II. C. Deaths.xls")},
+        {QStringLiteral("I/II: \"A\" <B> | C? *\\"), QStringLiteral("Rich Text Format (*.rtf)|*.rtf"),
+         QStringLiteral("I-II- -A- -B- - C- --.rtf")},
+        {QStringLiteral("  Leading\tcauses \n of 2026... "), QStringLiteral("PDF (*.pdf)|*.pdf"),
+         QStringLiteral("Leading-causes - of 2026.pdf")},
+        {QString(), QStringLiteral("PDF (*.pdf)|*.pdf"), QStringLiteral("Report.pdf")},
+        {QStringLiteral("São José"), QStringLiteral("All files|*"), QStringLiteral("São José")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(reporting::ProposedFileName(c.title, c.filter), c.expected) << c.title.toStdString();
+}
+
 struct ExportCase
 {
     const char *name;
@@ -240,6 +260,8 @@ TEST_P(ExportFromWindow, WritesTheChosenFileAndSaysSo)
                              : GetParam().format == 4 ? window.imgRTF
                                                       : window.imgPDF;
     QTest::mouseClick(picture, Qt::LeftButton);
+    // The dialog starts with the report's title as the file's name.
+    EXPECT_EQ(m_dialog->proposed, QStringList{QStringLiteral("Visits by Service.") + target.section(u'.', -1)});
     ASSERT_EQ(m_box->shown().size(), 1);
     EXPECT_EQ(m_box->shown()[0].prompt, QStringLiteral("Export Successful"));
     EXPECT_EQ(m_box->shown()[0].style, forms::vbInformation + forms::vbOKOnly);
