@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <memory>
 
 const QString frmHospitalInfo::kSavedMessage = QStringLiteral("Hospital Information was saved.");
@@ -29,6 +30,9 @@ const QString kPartlySaved =
 const QString kRowMissing =
     QStringLiteral("The hospital's Section I information was saved, but the other details could not be saved: "
                    "the hospital's row in PASSWORD..tbHospitalInfo2 is missing.");
+const QString kNotRead =
+    QStringLiteral("The hospital information could not be read completely, so it was not saved: saving would replace "
+                   "the stored details with empty ones. Close the form and open it again.");
 constexpr long kObjectNotSet = 91;
 
 // A stored text into a box. A text longer than the box takes stays whole: the
@@ -260,6 +264,12 @@ void frmHospitalInfo::ReceiveDataFromBO()
     }
     steps.step(298, [&] { record->Close(); });
     steps.step(300, [&] { record.reset(); });
+
+    // Opening a result or testing it for a row failed: that source's controls
+    // were never filled. A single value that could not be converted is not
+    // counted, as the user replaces it by choosing or typing a new one.
+    m_readFailed = std::any_of(steps.failedLines().begin(), steps.failedLines().end(),
+                               [](int line) { return line <= 106 || (line >= 232 && line <= 244); });
 }
 
 // ---------------------------------------------------------------------------
@@ -320,6 +330,10 @@ QString frmHospitalInfo::SupplementaryUpdateStatement() const
 
 bool frmHospitalInfo::SaveHospitalInfo()
 {
+    if (m_readFailed) {
+        forms::MsgBox(kNotRead, forms::vbExclamation, QStringLiteral("Notification"));
+        return false;
+    }
     const QString sectionI = SectionIStatement();
     const QString update = SupplementaryUpdateStatement();
     try {

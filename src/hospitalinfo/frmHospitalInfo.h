@@ -166,5 +166,8 @@ private:
 
     adodb::ConnectionPtr m_connection;
     bool m_initialized = false;
+    // A source whose result could not be read left its controls empty; the
+    // save must not write them over the stored details.
+    bool m_readFailed = false;
     QList<QObject *> m_controls;
 };

@@ -237,6 +237,43 @@ TEST_F(HospitalInfoForm, AFailedSectionIReadReportsEveryStepThatDependsOnIt)
     EXPECT_EQ(conn->statementLog().statements().value(1), kLoad2); // the supplementary row is still read
 }
 
+class HalfLoaded : public HospitalInfoForm, public ::testing::WithParamInterface<std::pair<const char *, QString>>
+{
+};
+
+// A source that could not be read leaves its controls empty; saving them
+// would write those blanks over the stored details.
+TEST_P(HalfLoaded, IsNotSavedOverTheStoredDetails)
+{
+    sql(QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET LocalParticular = 'City'"));
+    const QString failing = GetParam().second;
+    conn->setInterceptor([failing](const QString &text) {
+        if (text == failing)
+            throw adodb::BackendError(QStringLiteral("The server is not reachable."));
+    });
+    open([&] {
+        for (QLineEdit *bed : {form.txtAuthorizedBed, form.txtActualBed, form.txtAdditionalBed})
+            bed->setText(QStringLiteral("10"));
+        box->clear();
+        form.cmdSave->click();
+        EXPECT_TRUE(form.isVisible());
+        form.cmdCancel->click();
+    });
+    EXPECT_TRUE(SentExactly(conn, {kLoad1, kLoad2}));
+    EXPECT_EQ(box->prompts(),
+              QStringList{QStringLiteral("The hospital information could not be read completely, so it was not saved: "
+                                         "saving would replace the stored details with empty ones. Close the form and "
+                                         "open it again.")});
+    EXPECT_EQ(stored(QStringLiteral("Patient_Data.tbDOHSectionI"), QStringLiteral("HealthFacilityName")),
+              QStringLiteral("Santa Niña General Hospital"));
+    EXPECT_EQ(stored(QStringLiteral("PASSWORD.tbHospitalInfo2"), QStringLiteral("LocalParticular")),
+              QStringLiteral("City"));
+}
+
+INSTANTIATE_TEST_SUITE_P(HospitalInfo, HalfLoaded,
+                         ::testing::Values(std::pair{"SectionI", kLoad1}, std::pair{"Supplementary", kLoad2}),
+                         [](const auto &info) { return std::string(info.param.first); });
+
 TEST_F(HospitalInfoForm, SaveSendsBothStatementsExactly)
 {
     sql(QStringLiteral("UPDATE Patient_Data.tbDOHSectionI SET AdditionalBed = NULL, NatureOfOwnership = 9"));
