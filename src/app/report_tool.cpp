@@ -193,6 +193,13 @@ Arguments parseArguments(const QStringList &args)
     const QStringList valued = {QStringLiteral("--year"),   QStringLiteral("--period"), QStringLiteral("--section"),
                                 QStringLiteral("--format"), QStringLiteral("--output"), QStringLiteral("--store"),
                                 QStringLiteral("--server"), QStringLiteral("--user")};
+    // An option where a value is due means the value was left out: it is
+    // not taken as the value ("--year --period March" is no year "--period").
+    const auto isOption = [&valued](const QString &text) {
+        const QString name = text.section(QLatin1Char('='), 0, 0);
+        return valued.contains(name) || name == u"--all" || name == u"--help" || name == u"-h" || name == u"-p" ||
+               name.startsWith(QStringLiteral("--pass"));
+    };
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString option = args.at(i);
         QString value;
@@ -209,7 +216,7 @@ Arguments parseArguments(const QStringList &args)
                                    .arg(kPasswordVariable));
         if (valued.contains(option)) {
             if (!hasValue) {
-                if (i + 1 >= args.size())
+                if (i + 1 >= args.size() || isOption(args.at(i + 1)))
                     throw badArguments(QStringLiteral("%1 needs a value.").arg(option));
                 value = args.at(++i);
             }

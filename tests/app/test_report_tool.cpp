@@ -395,6 +395,11 @@ INSTANTIATE_TEST_SUITE_P(
                     QStringLiteral("The report ID 'II.' is shared by several sections; name one by its title:")},
         RefusalCase{"BadFormat", "export|--section|II.9.1|--format|docx|--output|x|--year|2026|--period|March", 2,
                     QStringLiteral("'docx' is no export format. The formats are: xls, rtf, pdf.")},
+        // An option's missing value is not taken from the option after it.
+        RefusalCase{"ValueMissingBeforeAValuedOption", "generate|--all|--period|March|--year", 2,
+                    QStringLiteral("--year needs a value.")},
+        RefusalCase{"ValueMissingBeforeAFlag", "generate|--year|2026|--period|March|--section|--all", 2,
+                    QStringLiteral("--section needs a value.")},
         RefusalCase{"NoCommand", "--year|2026|--period|March", 2,
                     QStringLiteral("Name a command: generate, export or status.")},
         RefusalCase{"PasswordAsOption", "status|--year|2026|--password=monthly-reports-1", 2,
