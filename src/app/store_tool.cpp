@@ -58,22 +58,36 @@ int main(int argc, char **argv)
             return usage(err);
         const QString folder = args.at(1);
         if (args.at(0) == QLatin1String("create")) {
+            // Every option is read before anything is made: a mistyped one
+            // would leave an empty store that the next create leaves alone.
+            if (folder.startsWith(QLatin1Char('-')))
+                return usage(err);
+            bool demo = false;
+            bool scaled = false;
+            embedded::DemoHospital::Options options;
+            for (qsizetype i = 2; i < args.size(); ++i) {
+                if (args.at(i) == QLatin1String("--demo")) {
+                    demo = true;
+                } else if (args.at(i) == QLatin1String("--scale")) {
+                    bool ok = false;
+                    options.scale = args.value(++i).toInt(&ok);
+                    if (!ok || options.scale < 1 || options.scale > 100) {
+                        err << "--scale takes a whole number from 1 to 100.\n";
+                        return 2;
+                    }
+                    scaled = true;
+                } else {
+                    return usage(err);
+                }
+            }
+            if (scaled && !demo)
+                return usage(err);
             if (embedded::Store::exists(folder)) {
                 err << "A store already exists in " << folder << "; it was left as it is.\n";
                 return 1;
             }
-            embedded::DemoHospital::Options options;
-            const qsizetype scaleAt = args.indexOf(QStringLiteral("--scale"));
-            if (scaleAt >= 0) {
-                bool ok = false;
-                options.scale = args.value(scaleAt + 1).toInt(&ok);
-                if (!ok || options.scale < 1 || options.scale > 100) {
-                    err << "--scale takes a whole number from 1 to 100.\n";
-                    return 2;
-                }
-            }
             embedded::Store store(folder);
-            if (args.contains(QStringLiteral("--demo"))) {
+            if (demo) {
                 embedded::DemoHospital::fill(store, options);
                 // The one account of the demo store, on the DOH reports' department.
                 session::UserAccounts(store).addUser({QStringLiteral("demo"), QStringLiteral("velmora-demo"), false,

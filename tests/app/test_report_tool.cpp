@@ -415,3 +415,20 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NoStore", "status|--year|2026|--store|/nonexistent|--user|records", 3,
                     QStringLiteral("No Velmora store was found in the folder '/nonexistent'."), kPassword, false}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// velmora-store create reads all its options before it makes anything: a
+// mistyped one leaves no empty store behind for the next create to refuse.
+TEST(StoreTool, CreateWithAnOptionItDoesNotKnowMakesNothing)
+{
+    QTemporaryDir dir;
+    for (const char *args : {"create|%1|--dmeo", "create|--demo|%1", "create|%1|--scale|5"}) {
+        QProcess process;
+        process.setWorkingDirectory(dir.path()); // where "--demo" would be made
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/velmora-store"),
+                      Args(args).replaceInStrings(QStringLiteral("%1"), dir.filePath(QStringLiteral("store"))));
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 2) << args;
+        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).startsWith(QStringLiteral("usage:"))) << args;
+        EXPECT_TRUE(QDir(dir.path()).isEmpty()) << args;
+    }
+}
