@@ -220,6 +220,9 @@ Arguments parseArguments(const QStringList &args)
                     throw badArguments(QStringLiteral("%1 needs a value.").arg(option));
                 value = args.at(++i);
             }
+            // An empty folder or server would silently mean the default store.
+            if ((option == u"--store" || option == u"--server") && value.trimmed().isEmpty())
+                throw badArguments(QStringLiteral("%1 needs a value.").arg(option));
             if (option == u"--year")
                 parsed.year = value;
             else if (option == u"--period") {

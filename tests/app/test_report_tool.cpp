@@ -400,6 +400,12 @@ INSTANTIATE_TEST_SUITE_P(
                     QStringLiteral("--year needs a value.")},
         RefusalCase{"ValueMissingBeforeAFlag", "generate|--year|2026|--period|March|--section|--all", 2,
                     QStringLiteral("--section needs a value.")},
+        // An empty folder or server (an unset variable in a scheduled run) is
+        // not the default store.
+        RefusalCase{"EmptyServer", "status|--year|2026|--user|records|--server|", 2,
+                    QStringLiteral("--server needs a value."), kPassword, false},
+        RefusalCase{"EmptyStore", "status|--year|2026|--user|records|--store=", 2,
+                    QStringLiteral("--store needs a value."), kPassword, false},
         RefusalCase{"NoCommand", "--year|2026|--period|March", 2,
                     QStringLiteral("Name a command: generate, export or status.")},
         RefusalCase{"PasswordAsOption", "status|--year|2026|--password=monthly-reports-1", 2,
