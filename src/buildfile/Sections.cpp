@@ -9,6 +9,9 @@
 #include "setup/SetupStatements.h"
 #include "startup/modSysConstants.h"
 
+#include <exception>
+#include <utility>
+
 namespace buildfile {
 
 QList<const catalogue::ReportItem *> ListedSections()
@@ -59,19 +62,33 @@ bool GenerateSection(adodb::Connection &connection, const SectionPeriod &section
     if (!steps.run(142, [&] { connection.BeginTrans(); }))
         return false;
 
+    // The failures inside the transaction are reported once it has ended: a
+    // report may wait for the user, and the transaction holds the database's
+    // write lock that the store's other programs wait for.
+    QList<std::pair<int, std::exception_ptr>> failures;
+    auto attempt = [&](int line, const std::function<void()> &body) {
+        try {
+            body();
+            return true;
+        } catch (...) {
+            failures.append({line, std::current_exception()});
+            return false;
+        }
+    };
+
     bool completed = prepared;
-    if (!steps.run(144, [&] {
+    if (!attempt(144, [&] {
             connection.Execute(QStringLiteral("Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog '") +
                                catalogue::GetReportID(section.title) + QStringLiteral("','") + section.firstDate +
                                QStringLiteral("','") + section.lastDate + QStringLiteral("'"));
         }))
         completed = false;
-    if (!steps.run(146, [&] { steps.uploadStarting(section.title); }))
+    if (!attempt(146, [&] { steps.uploadStarting(section.title); }))
         completed = false;
 
     const catalogue::ReportItem *item = nullptr;
     QString procedureName;
-    if (!steps.run(150, [&] {
+    if (!attempt(150, [&] {
             item = catalogue::FindReportItem(section.title);
             if (item && !item->uploadProcedure.isEmpty()) {
                 procedureName = item->uploadProcedure;
@@ -86,24 +103,27 @@ bool GenerateSection(adodb::Connection &connection, const SectionPeriod &section
             QStringLiteral("','") + section.lastDate + QStringLiteral("'") +
             (item->takesUploadOption ? QLatin1Char(',') + QString::number(modSysConstants::plngUploadOption)
                                      : QString());
-        if (!steps.run(item->takesUploadOption ? 270 : 274, [&] { connection.Execute(statement); })) {
+        if (!attempt(item->takesUploadOption ? 270 : 274, [&] { connection.Execute(statement); })) {
             completed = false;
             if (uploadFailed)
                 *uploadFailed = true;
         }
     }
 
-    if (completed) {
-        if (steps.run(276, [&] { connection.CommitTrans(); }))
-            return true;
-        // The failed commit was reported; what it could not keep is undone.
-        try {
-            connection.RollbackTrans();
-        } catch (const std::exception &) {
-        }
-        return false;
+    if (completed && attempt(276, [&] { connection.CommitTrans(); }))
+        return true;
+    // What the section could not keep is undone before its failures are
+    // reported; a failed commit's rollback goes unreported, as its commit
+    // failure says it all.
+    const bool commitFailed = completed;
+    try {
+        connection.RollbackTrans();
+    } catch (...) {
+        if (!commitFailed)
+            failures.append({276, std::current_exception()});
     }
-    steps.run(276, [&] { connection.RollbackTrans(); });
+    for (const auto &[line, failure] : failures)
+        steps.run(line, [&failure] { std::rethrow_exception(failure); });
     return false;
 }
 

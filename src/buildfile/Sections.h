@@ -70,6 +70,8 @@ public:
 // of the connection that is committed only when every step of the section
 // succeeded. A section that fails anywhere, or whose steps before this call
 // failed (prepared false), keeps its report log and tables as they were.
+// The failures of the steps inside the transaction reach steps.run only once
+// it has ended, so that no report waits for the user with the lock held.
 // Answers whether the section was generated; uploadFailed tells whether its
 // upload was the step that failed.
 bool GenerateSection(adodb::Connection &connection, const SectionPeriod &section, SectionSteps &steps,

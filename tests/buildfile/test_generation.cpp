@@ -341,6 +341,77 @@ TEST_F(GenerationTest, FailingLogStillRunsTheUpload)
                              "for:\r\nII. E. Surgical Operations"));
 }
 
+namespace {
+
+struct BoxWhileLockedCase
+{
+    const char *name;
+    const char *failing; // the start of the statement that fails
+    const char *line;
+};
+
+class FailureBoxes : public BuildFileFixture, public ::testing::WithParamInterface<BoxWhileLockedCase>
+{
+};
+
+// Whether another program of the store could begin writing at once.
+bool AnotherProgramCanWrite(const QString &folder)
+{
+    bool can = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other-program"));
+        db.setDatabaseName(folder + QStringLiteral("/Patient_Data.sqlite"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        QSqlQuery q(db);
+        can = db.open() && q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        q.exec(QStringLiteral("ROLLBACK"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other-program"));
+    return can;
+}
+
+} // namespace
+
+// A box waits for the user: the failed section's transaction has ended by
+// then, so that the store's other programs are not kept waiting on the box.
+TEST_P(FailureBoxes, ComeOnceTheSectionsTransactionHasEnded)
+{
+    const BoxWhileLockedCase &c = GetParam();
+    Open();
+    Check(kSurgical);
+    m_connection->setInterceptor([&](const QString &text) {
+        if (text.startsWith(QLatin1String(c.failing)))
+            throw com::ComError(50000, QStringLiteral("Failed"));
+    });
+    struct Recorder : forms::MessageBoxService
+    {
+        QString folder;
+        QList<std::pair<QString, bool>> shown;
+        forms::MsgBoxResult show(const forms::MessageBoxRequest &request) override
+        {
+            shown.append({request.prompt, AnotherProgramCanWrite(folder)});
+            return forms::vbOK;
+        }
+    };
+    auto recorder = std::make_shared<Recorder>();
+    recorder->folder = m_store.folder();
+    const auto previous = forms::setMessageBoxService(recorder);
+    m_form->GenerateMonthlyData();
+    forms::setMessageBoxService(previous);
+
+    ASSERT_EQ(recorder->shown.size(), 2);
+    EXPECT_TRUE(recorder->shown[0].first.endsWith(QLatin1String(c.line)));
+    for (const auto &[prompt, canWrite] : recorder->shown)
+        EXPECT_TRUE(canWrite) << prompt.toStdString();
+    EXPECT_FALSE(m_connection->inTransaction());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FailingStep, FailureBoxes,
+    ::testing::Values(BoxWhileLockedCase{"Log", "Patient_Data..sp_DOH_Update_tbMedNewDOHReportLog", "at line 144"},
+                      BoxWhileLockedCase{"Upload", "Patient_Data..sp_DOH_Upload_SurgicalProcedure", "at line 274"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // A failure in one of the window's own steps leaves the section out too,
 // and the closing message names it.
 TEST_F(GenerationTest, FailingWindowStepNamesTheSection)
