@@ -90,8 +90,11 @@ def report_header(width, header, period=True, subtitle=None):
                   el('parameter-field', name='Address1', x=0, y=16, w=width, h=12, align='center'),
                   el('parameter-field', name='Address2', x=0, y=28, w=width, h=12, align='center')]
     else:
-        items.append(el('summary-field', name='author', x=0, y=0, w=width, h=16, font_size=12, bold=True,
-                        align='center'))
+        # The hospital's name comes as the report's author, its address from
+        # the same record the other headings' address line comes from.
+        items += [el('summary-field', name='author', x=0, y=0, w=width, h=16, font_size=12, bold=True,
+                     align='center'),
+                  el('field', name='Address1', query='hospital', x=0, y=16, w=width, h=12, align='center')]
     items += [
         el('text', 'Department of Health \u00b7 Hospital Statistical Report', x=0, y=44, w=width, h=11,
            font_size=8, italic=True, align='center'),
@@ -446,7 +449,8 @@ def reports():
          Col('Transferred', 'Transferred', condition, group='Condition on discharge'),
          Col('Home against advice', 'HomeAgainstAdvice', condition, group='Condition on discharge'),
          Col('Absconded', 'Absconded', condition, group='Condition on discharge'),
-         Col('Unimproved', 'Unimproved', condition, group='Condition on discharge'),
+         # One word that cannot wrap: its column holds it whole.
+         Col('Unimproved', 'Unimproved', condition + 8, group='Condition on discharge'),
          Col('Under 48 h', 'DeathsUnder48h', death, group='Deaths'),
          Col('48 h or more', 'Deaths48hOrMore', death, group='Deaths'),
          Col('Total', 'TotalDeaths', death, group='Deaths'), Col('Total discharges', 'TotalDischarges', 40)],
@@ -590,7 +594,7 @@ def reports():
          Col('Minor', 'Minor', 64, group='Operations'), Col('Total', 'Total', 64, group='Operations'),
          Col('Surgical site infections', 'SurgicalSiteInfections', 74),
          Col('Surgical site infection rate (%)', 'SurgicalSiteInfectionRate', 74, 'rate')],
-        report_id='II.', plain=('RowType', 'SERVICE', True), special_rows=by_service(None),
+        report_id='II.', heading_lines=3, plain=('RowType', 'SERVICE', True), special_rows=by_service(None),
         empty_text='No operations in the period.',
         notes=['Surgical site infection rate = surgical site infections \u00d7 100 \u00f7 operations. '
                'Operations without a service are counted under the DOH report setup\'s surgery service.'])
@@ -705,8 +709,10 @@ def hospital_general_information():
     sections.append(page_footer(width))
     return report_file('rptNewDOHHospitalGeneralInformation', 'I. Hospital General Information', width=width,
                        parameters=[('Year', 'text', 'Year')],
-                       tables=[('info', 'Patient_Data.dbo.sp_DOH_Report_HospitalGeneralInformation', 'procedure')],
-                       queries=[('main', 'EXEC {info} {?Year}')], data='main', sections=sections, header=None)
+                       tables=[('info', 'Patient_Data.dbo.sp_DOH_Report_HospitalGeneralInformation', 'procedure'),
+                               ('hospital', 'Patient_Data.dbo.tbHospitalInfo')],
+                       queries=[('main', 'EXEC {info} {?Year}'), ('hospital', 'SELECT Address1 FROM {hospital}')],
+                       data='main', sections=sections, header=None)
 
 
 def main():

@@ -3,6 +3,7 @@
 #include "buildfile/frmNewDOHBuildFile.h"
 
 #include "buildfile/Sections.h"
+#include "catalogue/ReportCatalogue.h"
 #include "forms/ErrorTrap.h"
 #include "forms/MousePointer.h"
 #include "forms/MsgBox.h"
@@ -81,10 +82,17 @@ void frmNewDOHBuildFile::GenerateMonthlyData()
     steps.step(100, [&] { forms::SetMousePointer(this, forms::MousePointer::Hourglass); });
     steps.step(102, [&] { chkAll->setEnabled(false); });
     steps.step(104, [&] { rowCount = lvwReport->topLevelItemCount(); });
+    // Only a section with an upload needs the report setup: "I. Hospital
+    // General Information" alone is generated without one.
+    bool uploadChecked = false;
     steps.step(106, [&] {
         for (int i = 0; i < rowCount; ++i)
-            if (IsChecked(lvwReport, i))
+            if (IsChecked(lvwReport, i)) {
                 ++checkedCount;
+                if (const catalogue::ReportItem *item =
+                        catalogue::FindReportItem(lvwReport->topLevelItem(i)->text(kNameColumn)))
+                    uploadChecked = uploadChecked || !item->uploadProcedure.isEmpty();
+            }
     });
     // The uploads need the report setup: without one the user is sent to
     // the setup dialog once, and nothing is generated unless it was saved.
@@ -101,7 +109,7 @@ void frmNewDOHBuildFile::GenerateMonthlyData()
         return true;
     };
     if (steps.test(114, [&] { return checkedCount > 0; })) {
-        setupMissing = !steps.test(114, setupExistsOrIsSaved);
+        setupMissing = uploadChecked && !steps.test(114, setupExistsOrIsSaved);
         if (!setupMissing) {
             steps.step(116, [&] {
                 pbMain->setMaximum(checkedCount + 1);
@@ -127,9 +135,9 @@ void frmNewDOHBuildFile::GenerateMonthlyData()
             section.lastDate = GetPeriodEndDate();
         });
         steps.step(142, [&] { saved = true; });
-        bool uploadFailed = false;
-        if (!buildfile::GenerateSection(*m_connection, section, sectionSteps, prepared, &uploadFailed))
-            (uploadFailed ? failedUploads : failedLogs).append(section.title);
+        bool figuresLost = false;
+        if (!buildfile::GenerateSection(*m_connection, section, sectionSteps, prepared, &figuresLost))
+            (figuresLost ? failedUploads : failedLogs).append(section.title);
     }
 
     steps.step(278, [&] {

@@ -3,6 +3,7 @@
 #include "buildfile/frmNewDOHBuildFile.h"
 
 #include "catalogue/ReportFiles.h"
+#include "catalogue/ReportingPeriods.h"
 #include "com/ComError.h"
 #include "com/Runtime.h"
 #include "forms/ErrorTrap.h"
@@ -24,16 +25,6 @@ QList<com::Variant> HeaderValues()
 {
     return {modSysConstants::pstrHospitalName, modSysConstants::pstrHospitalAddress1,
             modSysConstants::pstrHospitalAddress2};
-}
-
-// "3 01, 2024" read as a date, as the runtime's CDate reads it.
-QDate MonthStart(int month, const QString &yearText)
-{
-    const QString text = QString::number(month) + QStringLiteral(" 01, ") + yearText;
-    const std::optional<QDateTime> date = com::ParseDate(text);
-    if (!date)
-        throw com::ComError(com::errors::TypeMismatch, QStringLiteral("Type mismatch"), QStringLiteral("prjVelmora"));
-    return date->date();
 }
 
 } // namespace
@@ -87,18 +78,9 @@ void frmNewDOHBuildFile::PreviewReport(qint16 index)
         steps.step(116, [&] { firstDate = GetPeriodStartDate(); });
         steps.step(118, [&] { lastDate = GetPeriodEndDate(); });
     } else {
-        QDate first;
-        steps.step(120, [&] {
-            first = MonthStart(position, year);
-            firstDate = com::Format(first, QStringLiteral("mm/dd/yyyy"));
-        });
-        steps.step(122, [&] {
-            if (!first.isValid())
-                throw com::ComError(com::errors::TypeMismatch, QStringLiteral("Type mismatch"),
-                                    QStringLiteral("prjVelmora"));
-            const QDate last = com::DateAddDays(com::DateAddMonths(first, 1), -first.day());
-            lastDate = com::Format(last, QStringLiteral("mm/dd/yyyy"));
-        });
+        // A month's dates are the reporting periods' own, as generation sends them.
+        steps.step(120, [&] { firstDate = catalogue::PeriodStartDate(year, position); });
+        steps.step(122, [&] { lastDate = catalogue::PeriodEndDate(year, position); });
     }
 
     steps.step(124, [&] {

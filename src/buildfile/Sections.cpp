@@ -53,14 +53,17 @@ QHash<QString, QString> LastUpdatedTimes(adodb::Connection &connection, const QS
 }
 
 bool GenerateSection(adodb::Connection &connection, const SectionPeriod &section, SectionSteps &steps, bool prepared,
-                     bool *uploadFailed)
+                     bool *figuresLost)
 {
-    if (uploadFailed)
-        *uploadFailed = false;
+    if (figuresLost)
+        *figuresLost = false;
     // Without a transaction a failed upload could not take its log entry
     // back, so nothing of the section is sent.
-    if (!steps.run(142, [&] { connection.BeginTrans(); }))
+    if (!steps.run(142, [&] { connection.BeginTrans(); })) {
+        if (figuresLost)
+            *figuresLost = true;
         return false;
+    }
 
     // The failures inside the transaction are reported once it has ended: a
     // report may wait for the user, and the transaction holds the database's
@@ -97,7 +100,9 @@ bool GenerateSection(adodb::Connection &connection, const SectionPeriod &section
         }))
         completed = false;
 
-    if (!procedureName.isEmpty()) {
+    // Once the section cannot commit its upload would only be rolled back,
+    // holding the store's locks for nothing: it is not sent.
+    if (completed && !procedureName.isEmpty()) {
         const QString statement =
             QStringLiteral("Patient_Data..") + procedureName + QStringLiteral(" '") + section.firstDate +
             QStringLiteral("','") + section.lastDate + QStringLiteral("'") +
@@ -105,13 +110,15 @@ bool GenerateSection(adodb::Connection &connection, const SectionPeriod &section
                                      : QString());
         if (!attempt(item->takesUploadOption ? 270 : 274, [&] { connection.Execute(statement); })) {
             completed = false;
-            if (uploadFailed)
-                *uploadFailed = true;
+            if (figuresLost)
+                *figuresLost = true;
         }
     }
 
     if (completed && attempt(276, [&] { connection.CommitTrans(); }))
         return true;
+    if (completed && figuresLost)
+        *figuresLost = true; // the commit failed: nothing of the section was kept
     // What the section could not keep is undone before its failures are
     // reported; a failed commit's rollback goes unreported, as its commit
     // failure says it all.

@@ -72,10 +72,12 @@ public:
 // failed (prepared false), keeps its report log and tables as they were.
 // The failures of the steps inside the transaction reach steps.run only once
 // it has ended, so that no report waits for the user with the lock held.
-// Answers whether the section was generated; uploadFailed tells whether its
-// upload was the step that failed.
+// Once a step has failed the upload is not sent, as it could not be kept.
+// Answers whether the section was generated; figuresLost tells whether the
+// failure was the section's own figures (its transaction's start, its
+// upload or its commit) rather than a step before its upload.
 bool GenerateSection(adodb::Connection &connection, const SectionPeriod &section, SectionSteps &steps,
-                     bool prepared = true, bool *uploadFailed = nullptr);
+                     bool prepared = true, bool *figuresLost = nullptr);
 
 // Opens a section's report for a period as the current report
 // (modCrystal::pobjReport), with the values and the header the window's

@@ -48,6 +48,10 @@ std::unique_ptr<QSettings> OpenSettings(const QString &file)
 frmNewDOHBuildFile::frmNewDOHBuildFile(QWidget *parent)
     : QDialog(parent)
 {
+    // The program's main window: minimize, maximize and close in its title
+    // bar, as the layout serves every size and a minimized window alike.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(com::App::Title() + QStringLiteral(" Version ") + QString::number(com::App::Major())
                    + QLatin1Char('.') + QString::number(com::App::Minor()) + QLatin1Char('.')
                    + QString::number(com::App::Revision()));

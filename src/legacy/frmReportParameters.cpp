@@ -23,6 +23,8 @@
 namespace {
 
 const QString kGeneralInformation = QStringLiteral("I. Hospital General Information");
+const QString kDeath = QStringLiteral("II.6 Death");
+const QString kDeathsSection = QStringLiteral("II. C. Deaths");
 const QString kSource = QStringLiteral("prjVelmora");
 constexpr long kFileNotFound = 53;
 // The desktop's colour values: 0 black, 255 red.
@@ -163,13 +165,20 @@ bool frmReportParameters::RequireFourDigitYear() const
     return digits;
 }
 
-bool frmReportParameters::MonthGenerated(const QString &reportId, int month, QString *lastUpdated)
+QString frmReportParameters::GeneratedBy(const QString &name)
 {
-    const QString yearText = txtYear->text();
+    // "II.6 Death" prints the deaths section's figures; its own ID is never logged.
+    return name == kDeath ? kDeathsSection : name;
+}
+
+bool frmReportParameters::TitleGenerated(const QString &title, const QString &firstDate, const QString &lastDate,
+                                         QString *lastUpdated)
+{
+    // The suite's log answers by the title's report ID, which titles share.
+    const QString reportId = catalogue::GetReportID(title);
     adodb::Recordset rs;
-    rs.Open(QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '") +
-                catalogue::PeriodStartDate(yearText, month) + QStringLiteral("','") +
-                catalogue::PeriodEndDate(yearText, month) + QStringLiteral("'"),
+    rs.Open(QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '") + firstDate + QStringLiteral("','") +
+                lastDate + QStringLiteral("'"),
             m_connection, adodb::adUseClient, adodb::adOpenForwardOnly, adodb::adLockReadOnly);
     bool found = false;
     while (!rs.Eof()) {
@@ -187,30 +196,40 @@ bool frmReportParameters::MonthGenerated(const QString &reportId, int month, QSt
     return found;
 }
 
+bool frmReportParameters::MonthGenerated(const QString &title, int month, QString *lastUpdated)
+{
+    const QString yearText = txtYear->text();
+    return TitleGenerated(title, catalogue::PeriodStartDate(yearText, month), catalogue::PeriodEndDate(yearText, month),
+                          lastUpdated);
+}
+
 void frmReportParameters::CheckStatus()
 {
-    // A year that is no year would only make the log search fail.
-    if (!RequireFourDigitYear())
-        return;
     lblLastUpdated->clear();
+    // A year that is no year would only make the log search fail; what was
+    // shown for the year before no longer holds, and OK waits for a year.
+    if (!RequireFourDigitYear()) {
+        cmdOK->setEnabled(false);
+        return;
+    }
     const QString name = cboReportName->currentText();
     // The general information is kept apart from the monthly data.
     if (name == kGeneralInformation) {
         ApplyStatus(Status::Generated);
         return;
     }
-    const QString reportId = catalogue::GetReportID(name);
+    const QString title = GeneratedBy(name);
     const int position = cboMonth->currentIndex();
     if (position != catalogue::kYearly) {
         QString lastUpdated;
-        const bool generated = MonthGenerated(reportId, position, &lastUpdated);
+        const bool generated = MonthGenerated(title, position, &lastUpdated);
         if (generated)
             lblLastUpdated->setText(QStringLiteral("(Last Updated: ") + lastUpdated + QStringLiteral(")"));
         ApplyStatus(generated ? Status::Generated : Status::NotGenerated);
         return;
     }
     for (int month = 1; month <= 12; ++month) {
-        if (!MonthGenerated(reportId, month, nullptr)) {
+        if (!MonthGenerated(title, month, nullptr)) {
             ApplyStatus(Status::Incomplete);
             return;
         }
@@ -235,6 +254,9 @@ void frmReportParameters::cmdOK_Click()
     if (!RequireFourDigitYear())
         return;
     forms::SetMousePointer(this, forms::MousePointer::Hourglass);
+    // The viewer answers the user while it fills: OK waits until the report
+    // has closed, so that a second press cannot replace the report filling.
+    cmdOK->setEnabled(false);
     try {
         OpenChosenReport();
     } catch (const std::exception &e) {
@@ -242,10 +264,12 @@ void frmReportParameters::cmdOK_Click()
         // reads why, so the dialog is ready for another report.
         modCrystal::pobjReport.reset();
         forms::SetMousePointer(this, forms::MousePointer::Default);
+        cmdOK->setEnabled(true);
         forms::ReportUncaughtFailure(e);
         return;
     }
     forms::SetMousePointer(this, forms::MousePointer::Default);
+    cmdOK->setEnabled(true);
 }
 
 void frmReportParameters::OpenChosenReport()

@@ -82,9 +82,15 @@ private:
     // The year text is four digits; otherwise says so. Every date the dialog
     // sends or hands a report is built from it.
     bool RequireFourDigitYear() const;
-    // Sends the log search of one month of the year and walks its rows for the
-    // report's ID; the last matching row's date goes to lastUpdated.
-    bool MonthGenerated(const QString &reportId, int month, QString *lastUpdated);
+    // The section whose generated state a report name shows: its own, but
+    // for "II.6 Death", which prints the deaths section's figures.
+    static QString GeneratedBy(const QString &name);
+    // Whether the section of that title was generated for the period; the
+    // last matching log row's date goes to lastUpdated (when asked for).
+    bool TitleGenerated(const QString &title, const QString &firstDate, const QString &lastDate,
+                        QString *lastUpdated);
+    // The same for one month of the year typed.
+    bool MonthGenerated(const QString &title, int month, QString *lastUpdated);
     void ApplyStatus(Status status);
     void OpenChosenReport();
     QDate Today() const;

@@ -9,6 +9,8 @@
 #include "reportengine/ReportEngine.h"
 #include "reportviewer/CRViewer.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QFrame>
 #include <QMouseEvent>
@@ -89,6 +91,9 @@ frmReportViewerShared::frmReportViewerShared(QWidget *parent)
     cmdMore->setObjectName(QStringLiteral("cmdMore"));
     forms::PlaceTwips(cmdMore, 1860, 450, 960, 330);
     cmdMore->hide();
+    // Enter typed in the viewer's boxes must not press either of them.
+    cmdPrint->setAutoDefault(false);
+    cmdMore->setAutoDefault(false);
 
     pctMore = new QFrame(this);
     pctMore->setObjectName(QStringLiteral("pctMore"));
@@ -120,6 +125,8 @@ frmReportViewerShared::frmReportViewerShared(QWidget *parent)
 
     // The viewer lies beneath everything else.
     CRViewer1->lower();
+    // The pages begin under the two buttons, so no text is ever under them.
+    CRViewer1->setReservedTop(std::max(cmdPrint->geometry().bottom(), cmdMore->geometry().bottom()) + 3);
     cmdPrint->raise();
     cmdMore->raise();
     pctMore->raise();

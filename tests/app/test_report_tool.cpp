@@ -422,6 +422,35 @@ INSTANTIATE_TEST_SUITE_P(
                     QStringLiteral("No Velmora store was found in the folder '/nonexistent'."), kPassword, false}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// An export never writes into the store's own folder, however the path
+// reaches it: the store's files stay as they were and nothing is added.
+TEST_F(NewStore, AnExportIntoTheStoreFolderIsRefused)
+{
+    const QString link = m_dir.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(s_folder, link));
+    const QString dangling = m_dir.filePath(QStringLiteral("dangling.pdf"));
+    ASSERT_TRUE(QFile::link(s_folder + QStringLiteral("/new.pdf"), dangling));
+    const QStringList before = QDir(s_folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QFileInfo data(s_folder + QStringLiteral("/Patient_Data.sqlite"));
+    for (const QString &target : {data.filePath(), s_folder + QStringLiteral("/x/../report.pdf"), s_folder,
+                                  link + QStringLiteral("/PASSWORD.sqlite"), dangling}) {
+        const Result result = run(Args("export|--year|2026|--period|March|--section|II. C. Deaths|--format|pdf|--output")
+                                  << target);
+        EXPECT_EQ(result.code, 2) << target.toStdString();
+        EXPECT_TRUE(result.err.contains(QStringLiteral("' is inside the store folder '%1': write the export to a "
+                                                       "file outside it.")
+                                            .arg(QFileInfo(s_folder).canonicalFilePath())))
+            << result.err.toStdString();
+        EXPECT_EQ(QDir(s_folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        EXPECT_EQ(QFileInfo(data.filePath()).size(), data.size());
+    }
+    // A file beside the store is not inside it.
+    const QString beside = QFileInfo(s_folder).absolutePath() + QStringLiteral("/store.pdf");
+    const Result result = run(Args("export|--year|2026|--period|March|--section|II. C. Deaths|--format|pdf|--output")
+                              << beside);
+    EXPECT_FALSE(result.err.contains(QStringLiteral("inside the store folder"))) << result.err.toStdString();
+}
+
 // velmora-store create reads all its options before it makes anything: a
 // mistyped one leaves no empty store behind for the next create to refuse.
 TEST(StoreTool, CreateWithAnOptionItDoesNotKnowMakesNothing)

@@ -25,6 +25,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using testing_support::SentExactly;
 
@@ -36,6 +37,7 @@ const QString kGeneralInfo = QStringLiteral("I. Hospital General Information");
 const QString kBeds = QStringLiteral("I.3.4 Allocation of Beds");
 const QString kDischarges = QStringLiteral("II. Hospital Operations. B. Discharges");
 const QString kNeverLogged = QStringLiteral("II.8 Surgical Operations");
+const QString kDeath = QStringLiteral("II.6 Death");
 const QString kLogged = QStringLiteral("(Last Updated: 03/15/2026)");
 const QColor kRed(255, 0, 0);
 const QColor kBlack(0, 0, 0);
@@ -159,7 +161,11 @@ INSTANTIATE_TEST_SUITE_P(Periods, StatusCheck, ::testing::Values(
     StatusCase{"MonthLoggedForAnotherReport", kBeds, 3, QStringLiteral("II."), {3}, frmReportParameters::kNoMonthlyData, false, {3}},
     StatusCase{"YearlyWithJulyMissing", kBeds, 0, QStringLiteral("I.3.4"), Months(1, 12, 7), frmReportParameters::kIncompleteMonthlyData, false, Months(1, 7)},
     StatusCase{"YearlyWithAllTwelve", kBeds, 0, QStringLiteral("I.3.4"), Months(1, 12), QString(), true, Months(1, 12)},
-    StatusCase{"GeneralInformationNeverChecked", kGeneralInfo, 0, QString(), {}, QString(), true, {}}),
+    StatusCase{"GeneralInformationNeverChecked", kGeneralInfo, 0, QString(), {}, QString(), true, {}},
+    // II.6 Death prints the deaths section's figures and follows its state.
+    StatusCase{"DeathFollowsTheDeathsSection", kDeath, 3, QStringLiteral("II."), {3}, kLogged, true, {3}},
+    StatusCase{"DeathYearlyFollowsTheDeathsSection", kDeath, 0, QStringLiteral("II."), Months(1, 12), QString(), true, Months(1, 12)},
+    StatusCase{"DeathsOwnIdIsNoGeneratedState", kDeath, 3, QStringLiteral("II.6"), {3}, frmReportParameters::kNoMonthlyData, false, {3}}),
     [](const auto &info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -170,7 +176,7 @@ TEST_F(Legacy, NamesBeginningIIShareTheOneLogRowOfII)
     for (int i = 1; i < m_dialog->cboReportName->count(); ++i) {
         m_dialog->cboReportName->setCurrentIndex(i);
         const QString name = m_dialog->cboReportName->currentText();
-        const bool shares = name.startsWith(QStringLiteral("II. "));
+        const bool shares = name.startsWith(QStringLiteral("II. ")) || name == kDeath;
         EXPECT_EQ(m_dialog->lblLastUpdated->text(), shares ? kLogged : frmReportParameters::kNoMonthlyData)
             << name.toStdString();
     }
@@ -288,6 +294,31 @@ TEST_F(Legacy, EveryNameOpensItsReportWithItsValuesAndHeader)
     }
 }
 
+// While its report is up OK cannot be pressed again: a second report would
+// replace the one the viewer is filling.
+TEST_F(Legacy, OKWaitsWhileItsReportIsUp)
+{
+    Log(QStringLiteral("II."), 2026, 3);
+    Open();
+    Pick(kDischarges);
+    QList<bool> enabledMeanwhile;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (dynamic_cast<frmReportViewerShared *>(w) && w->isVisible()) {
+                enabledMeanwhile.append(m_dialog->cmdOK->isEnabled());
+                m_dialog->cmdOK->click();
+            }
+    });
+    watch.start(1);
+    const auto shown = PressOK();
+    watch.stop();
+    EXPECT_EQ(shown.size(), 1);
+    ASSERT_FALSE(enabledMeanwhile.isEmpty());
+    EXPECT_FALSE(enabledMeanwhile.contains(true));
+    EXPECT_TRUE(m_dialog->cmdOK->isEnabled());
+}
+
 TEST_F(Legacy, AFailedOpenIsReportedOnceAndTheDialogStaysUsable)
 {
     Log(QStringLiteral("II."), 2026, 3);
@@ -323,10 +354,15 @@ TEST_F(Legacy, AYearThatIsNotFourDigitsIsRefusedBeforeAnythingIsSent)
     ASSERT_TRUE(m_dialog->cmdOK->isEnabled());
     m_connection->statementLog().clear();
     m_dialog->txtYear->setText(QStringLiteral("20x4"));
-    EXPECT_TRUE(PressOK().isEmpty());
+    // The refused year clears what was shown for the year before, and OK.
+    EXPECT_EQ(m_dialog->lblLastUpdated->text(), QString());
+    EXPECT_FALSE(m_dialog->cmdOK->isEnabled());
+    m_dialog->cmdOK_Click();
     m_dialog->txtYear->clear();
     Pick(kBeds);
+    EXPECT_FALSE(m_dialog->cmdOK->isEnabled());
     EXPECT_TRUE(m_connection->statementLog().statements().isEmpty());
+    EXPECT_FALSE(modCrystal::pobjReport);
     ASSERT_EQ(m_box->shown().size(), 3) << "the typed year, OK, the pick with no year";
     for (const forms::MessageBoxRequest &box : m_box->shown()) {
         EXPECT_EQ(box.prompt, QStringLiteral("The year must be four digits, for example 2024."));

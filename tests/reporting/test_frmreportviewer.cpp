@@ -16,11 +16,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 using modCrystal::pobjReport;
 
@@ -141,6 +143,53 @@ TEST_F(ViewerWindowTest, MorePressedThreeTimesShowsHidesShows)
     EXPECT_FALSE(window.pctMore->isVisible());
     QTest::mouseClick(window.cmdMore, Qt::LeftButton);
     EXPECT_TRUE(window.pctMore->isVisible());
+}
+
+// Enter in the viewer's page and find boxes does that box's work only: it
+// never reaches the window's Print button.
+TEST_F(ViewerWindowTest, EnterInTheViewersBoxesPressesNoButton)
+{
+    for (const bool findBox : {true, false}) {
+        frmReportViewerShared window;
+        window.Form_Load();
+        window.show();
+        QLineEdit *box = findBox ? window.CRViewer1->findBox() : window.CRViewer1->pageBox();
+        box->clear();
+        QTest::keyClicks(box, findBox ? QStringLiteral("page 2") : QStringLiteral("2"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Enter);
+        EXPECT_EQ(m_prints, 0) << findBox;
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(window.CRViewer1->currentPage(), 2) << findBox;
+        EXPECT_EQ(window.CRViewer1->highlights().isEmpty(), !findBox);
+    }
+}
+
+// Print and More keep their places over the viewer, which still fills the
+// window; the pages (and the group tree) begin below them.
+TEST_F(ViewerWindowTest, NoPartOfAPageLiesUnderPrintOrMore)
+{
+    for (const bool tree : {false, true}) {
+        frmReportViewerShared window;
+        window.setShowGroupTree(tree);
+        window.Form_Load();
+        window.show();
+        window.resize(900, 600);
+        window.CRViewer1->ShowLastPage();
+        QApplication::processEvents();
+        EXPECT_EQ(window.CRViewer1->geometry(), QRect(0, 0, 900, 600));
+        EXPECT_EQ(window.cmdMore->geometry(), QRect(124, 30, 64, 22));
+        QList<QWidget *> areas{window.CRViewer1->pageView()->parentWidget()};
+        if (tree)
+            areas << window.CRViewer1->groupTree();
+        for (QWidget *area : areas) {
+            ASSERT_TRUE(area->isVisible());
+            const QRect shown(area->mapTo(&window, QPoint(0, 0)), area->size());
+            EXPECT_GT(shown.height(), 400);
+            EXPECT_FALSE(shown.intersects(window.cmdPrint->geometry())) << tree;
+            EXPECT_FALSE(shown.intersects(window.cmdMore->geometry())) << tree;
+        }
+    }
 }
 
 TEST_F(ViewerWindowTest, PrintButtonPrintsClosesAndReleasesTheReport)

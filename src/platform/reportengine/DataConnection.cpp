@@ -39,6 +39,19 @@ constexpr int kMaxValueBytes = 16 * 1024 * 1024;
     throw QueryRefusal(number, why);
 }
 
+[[noreturn]] void tooMuchMemory(qint64 limit)
+{
+    refuse(errors::FillTooLarge,
+           QStringLiteral("needs more than %1 of memory, the most a report's fill may take.").arg(megabytesText(limit)));
+}
+
+// What a value read from the store takes in memory once kept, roughly.
+qint64 keptSize(const com::Variant &value)
+{
+    constexpr qint64 kValue = sizeof(com::Variant);
+    return value.type() == com::Variant::Type::Text ? kValue + 2 * qint64(value.toString().size()) : kValue;
+}
+
 [[noreturn]] void tooManyRows(qsizetype cap)
 {
     refuse(errors::FillTooLarge,
@@ -113,16 +126,30 @@ public:
 
     adodb::ResultSet run(const QString &text) override
     {
+        // SQLite's heap as the statement starts: what it grows by is the
+        // statement's working memory (one fill runs at a time).
+        m_memoryAtStart = sqlite3_memory_used();
+        m_overMemory = false;
+        m_rowBytes = 0;
         try {
             if (std::exchange(m_procedureCall, false)) {
                 adodb::ResultSet result = m_backend.run(text);
                 if (result.rows.size() > rowCap())
                     tooManyRows(rowCap());
+                for (const QList<com::Variant> &row : result.rows)
+                    for (const com::Variant &v : row)
+                        m_rowBytes += keptSize(v);
+                if (memoryUsed() > memoryLimit())
+                    tooMuchMemory(memoryLimit());
+                if (m_watch)
+                    m_watch->keep(std::exchange(m_rowBytes, 0));
                 return result;
             }
             return select(text, std::exchange(m_values, {}));
         } catch (const adodb::BackendError &) {
             // An interrupted statement fails as "interrupted": the fill says why.
+            if (m_overMemory)
+                tooMuchMemory(m_watch->limits().maxMemoryBytes);
             if (m_watch && m_watch->stopped())
                 m_watch->raise();
             throw;
@@ -152,6 +179,8 @@ private:
             while (query.next()) {
                 if (result.rows.size() >= cap)
                     tooManyRows(cap);
+                if (memoryUsed() > memoryLimit())
+                    tooMuchMemory(memoryLimit());
                 QList<com::Variant> row;
                 row.reserve(record.count());
                 for (int i = 0; i < record.count(); ++i) {
@@ -165,8 +194,12 @@ private:
                     else
                         row.append(com::Variant(v.toString()));
                 }
+                for (const com::Variant &v : row)
+                    m_rowBytes += keptSize(v);
                 result.rows.append(std::move(row));
             }
+            if (m_watch)
+                m_watch->keep(std::exchange(m_rowBytes, 0));
             // A step that failed ends the rows as the last one does.
             if (query.lastError().type() != QSqlError::NoError)
                 throw adodb::BackendError(errorText(query.lastError()));
@@ -174,10 +207,26 @@ private:
         return result;
     }
 
+    qint64 memoryLimit() const
+    {
+        return m_watch ? m_watch->limits().maxMemoryBytes : std::numeric_limits<qint64>::max();
+    }
+    // The fill's memory: the rows it keeps and the running statement's.
+    qint64 memoryUsed() const
+    {
+        const qint64 working = std::max<qint64>(0, sqlite3_memory_used() - m_memoryAtStart);
+        return (m_watch ? m_watch->keptBytes() : 0) + m_rowBytes + working;
+    }
+
     static int progress(void *self)
     {
-        FillWatch *watch = static_cast<EmbeddedQueryBackend *>(self)->m_watch;
-        return watch && watch->mustStop() ? 1 : 0;
+        auto *backend = static_cast<EmbeddedQueryBackend *>(self);
+        FillWatch *watch = backend->m_watch;
+        if (!watch)
+            return 0;
+        if (backend->memoryUsed() > backend->memoryLimit())
+            backend->m_overMemory = true;
+        return backend->m_overMemory || watch->mustStop() ? 1 : 0;
     }
 
     embedded::EmbeddedBackend m_backend;
@@ -185,6 +234,9 @@ private:
     QVariantList m_values;
     bool m_procedureCall = false;
     FillWatch *m_watch = nullptr;
+    sqlite3_int64 m_memoryAtStart = 0;
+    qint64 m_rowBytes = 0;
+    bool m_overMemory = false;
 };
 
 namespace {

@@ -14,6 +14,11 @@ QString countText(qsizetype count)
     return english.toString(qint64(count));
 }
 
+QString megabytesText(qint64 bytes)
+{
+    return countText(qsizetype(bytes / (1024 * 1024))) + QStringLiteral(" MB");
+}
+
 FillWatch::FillWatch(const FillLimits &limits, Report::FillMonitor monitor, QString reportPath)
     : m_limits(limits)
     , m_monitor(std::move(monitor))

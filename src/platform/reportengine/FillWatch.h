@@ -33,6 +33,10 @@ public:
     // Counts what the fill prints; throws past the limits.
     void count(qsizetype items, qsizetype characters);
 
+    // The bytes of the query rows the fill keeps, for its memory bound.
+    void keep(qint64 bytes) { m_keptBytes += bytes; }
+    qint64 keptBytes() const { return m_keptBytes; }
+
     static constexpr qint64 kMonitorIntervalMs = 50;
 
 private:
@@ -46,7 +50,11 @@ private:
     Stop m_stop = Stop::No;
     qsizetype m_items = 0;
     qsizetype m_characters = 0;
+    qint64 m_keptBytes = 0;
 };
+
+// A memory size as the engine's messages write it: "128 MB".
+QString megabytesText(qint64 bytes);
 
 // A count as the engine's messages write it: "100,000".
 QString countText(qsizetype count);

@@ -165,6 +165,9 @@ struct FillLimits
     qsizetype maxPrintedItems = 1000000; // sections and elements printed, subreports' included
     qsizetype maxPrintedCharacters = 50000000;
     qint64 timeLimitMs = 300000;
+    // The memory a fill may take on the embedded store: the rows it keeps
+    // from its queries and the database's working memory of the one running.
+    qint64 maxMemoryBytes = 128LL * 1024 * 1024;
 };
 
 // An open report (or a subreport inside one). Its tables, parameter fields

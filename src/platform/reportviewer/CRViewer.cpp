@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageSize>
@@ -42,6 +43,7 @@ CRViewer::PrintDialogHook &printDialogHook()
 constexpr int kZoomPageWidth = 1;
 constexpr int kZoomWholePage = 2;
 constexpr int kPageRole = Qt::UserRole + 1;
+constexpr int kToolbarHeight = 28;
 
 QToolButton *toolButton(const QString &text, const QString &tip, QWidget *parent)
 {
@@ -99,7 +101,7 @@ CRViewer::CRViewer(QWidget *parent)
 
     auto *bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("viewerToolbar"));
-    bar->setFixedHeight(28);
+    bar->setFixedHeight(kToolbarHeight);
     auto *barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(4, 1, 4, 1);
     barLayout->setSpacing(2);
@@ -128,6 +130,10 @@ CRViewer::CRViewer(QWidget *parent)
         barLayout->addWidget(w);
     barLayout->addStretch(1);
     layout->addWidget(bar);
+    // Room a window may ask for under the toolbar (setReservedTop).
+    m_room = new QWidget(this);
+    m_room->setFixedHeight(0);
+    layout->addWidget(m_room);
 
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_tree = new QTreeWidget(m_splitter);
@@ -149,21 +155,15 @@ CRViewer::CRViewer(QWidget *parent)
     connect(m_next, &QToolButton::clicked, this, [this] { forms::Guarded([this] { ShowNextPage(); }); });
     connect(m_last, &QToolButton::clicked, this, [this] { forms::Guarded([this] { ShowLastPage(); }); });
     connect(m_print, &QToolButton::clicked, this, [this] { forms::Guarded([this] { PrintReport(); }); });
-    connect(m_pageBox, &QLineEdit::returnPressed, this, [this] {
-        forms::Guarded([this] {
-            bool ok = false;
-            const int n = m_pageBox->text().section(QLatin1Char(' '), 0, 0).toInt(&ok);
-            if (ok)
-                ShowNthPage(n);
-            else
-                refresh();
-        });
-    });
     connect(m_zoomBox, &QComboBox::activated, this,
             [this](int index) { forms::Guarded([this, index] { Zoom(m_zoomBox->itemData(index).toInt()); }); });
-    const auto find = [this] { forms::Guarded([this] { SearchForText(m_findBox->text()); }); };
-    connect(m_findButton, &QToolButton::clicked, this, find);
-    connect(m_findBox, &QLineEdit::returnPressed, this, find);
+    connect(m_findButton, &QToolButton::clicked, this,
+            [this] { forms::Guarded([this] { SearchForText(m_findBox->text()); }); });
+    // Enter in the page and find boxes is taken here, not left to the line
+    // edit: an Enter the box leaves unused would reach the window around
+    // the viewer and press its default button.
+    m_pageBox->installEventFilter(this);
+    m_findBox->installEventFilter(this);
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
         forms::Guarded([this, item] { ShowNthPage(item->data(0, kPageRole).toInt() + 1); });
     });
@@ -172,8 +172,28 @@ CRViewer::CRViewer(QWidget *parent)
     refresh();
 }
 
+void CRViewer::goToTypedPage()
+{
+    bool ok = false;
+    const int n = m_pageBox->text().section(QLatin1Char(' '), 0, 0).toInt(&ok);
+    if (ok)
+        ShowNthPage(n);
+    else
+        refresh();
+}
+
 bool CRViewer::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == m_pageBox || watched == m_findBox) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return QWidget::eventFilter(watched, event);
+        if (watched == m_pageBox)
+            forms::Guarded([this] { goToTypedPage(); });
+        else
+            forms::Guarded([this] { SearchForText(m_findBox->text()); });
+        return true;
+    }
     // Fitted zooms follow the room the page has.
     if (watched == m_scroll->viewport() && event->type() == QEvent::Resize &&
         (m_zoom == kZoomPageWidth || m_zoom == kZoomWholePage) && m_document) {
@@ -185,6 +205,12 @@ bool CRViewer::eventFilter(QObject *watched, QEvent *event)
 }
 
 CRViewer::~CRViewer() = default;
+
+void CRViewer::setReservedTop(int top)
+{
+    m_room->setFixedHeight(std::max(0, top - kToolbarHeight));
+}
+
 
 void CRViewer::setPrintDialogHook(PrintDialogHook hook)
 {

@@ -65,6 +65,11 @@ public:
     void Zoom(int level);
     int zoomLevel() const { return m_zoom; }
 
+    // The pages and the group tree begin no higher than `top` (in the
+    // viewer's own coordinates), so that buttons a window lays over the
+    // viewer's top never cover any part of a page, however it is scrolled.
+    void setReservedTop(int top);
+
     // Fills the report when needed and shows its first page. Fails when
     // there is no report or the report cannot be filled; a fill cancelled by
     // the user leaves the viewer empty, saying so.
@@ -117,6 +122,7 @@ protected:
 private:
     const reportengine::Document *document() const;
     void refresh();
+    void goToTypedPage();
     void buildGroupTree();
     double pixelsPerPoint() const;
     void printPages(QPrinter &printer);
@@ -140,6 +146,7 @@ private:
     QLineEdit *m_pageBox, *m_findBox;
     QComboBox *m_zoomBox;
     QLabel *m_status;
+    QWidget *m_room;
     QSplitter *m_splitter;
     QTreeWidget *m_tree;
     QScrollArea *m_scroll;

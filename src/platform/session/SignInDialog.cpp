@@ -14,6 +14,8 @@
 
 namespace session {
 
+const QString SignInDialog::kPleaseWait = QStringLiteral("Please wait\u2026");
+
 SignInDialog::SignInDialog(QWidget *parent)
     : QDialog(parent)
 {
@@ -40,6 +42,9 @@ SignInDialog::SignInDialog(QWidget *parent)
     txtServer = new QLineEdit(this);
     txtServer->setPlaceholderText(QStringLiteral("host, host,port or host\\instance"));
 
+    lblWait = new QLabel(kPleaseWait, this);
+    lblWait->hide();
+
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -57,6 +62,7 @@ SignInDialog::SignInDialog(QWidget *parent)
     form->addRow(lblServer, txtServer);
 
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(lblWait);
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
@@ -106,6 +112,18 @@ void SignInDialog::clearPasswords()
     txtPassword->clear();
     txtConfirm->clear();
     txtPassword->setFocus();
+}
+
+void SignInDialog::setWaiting(bool waiting)
+{
+    // The inputs are disabled one by one, not the dialog, whose label would
+    // grey out with them.
+    for (QWidget *input : std::initializer_list<QWidget *>{txtUserName, txtPassword, txtConfirm, cboDatabase,
+                                                           txtStoreFolder, cmdBrowse, txtServer, cmdOK, cmdCancel})
+        input->setEnabled(!waiting);
+    lblWait->setVisible(waiting);
+    if (waiting)
+        lblWait->repaint();
 }
 
 void SignInDialog::onOK()

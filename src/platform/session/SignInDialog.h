@@ -39,6 +39,11 @@ public:
     // Empties the password boxes and puts the cursor in the first one.
     void clearPasswords();
 
+    // While a refused sign-in's pause runs the dialog says "Please wait…"
+    // and takes no input; afterwards it is as before.
+    void setWaiting(bool waiting);
+    static const QString kPleaseWait;
+
     QLabel *lblHeading;
     QLineEdit *txtUserName;
     QLineEdit *txtPassword;
@@ -50,6 +55,7 @@ public:
     QPushButton *cmdBrowse;
     QLabel *lblServer;
     QLineEdit *txtServer;
+    QLabel *lblWait;
     QPushButton *cmdOK;
     QPushButton *cmdCancel;
 

@@ -28,6 +28,7 @@ const QString kKindKey = QStringLiteral("Database");
 const QString kFolderKey = QStringLiteral("StoreFolder");
 const QString kServerKey = QStringLiteral("Server");
 const QString kLoginKey = QStringLiteral("Login");
+const QString kStoreUserKey = QStringLiteral("StoreUser");
 const QString kEmbeddedValue = QStringLiteral("Embedded");
 const QString kSqlServerValue = QStringLiteral("SqlServer");
 
@@ -189,9 +190,9 @@ bool clsCurrentUser::attemptSqlServer(SignInDialog &dialog)
 void clsCurrentUser::refuse(SignInDialog &dialog, const QString &message)
 {
     ++m_failures;
-    dialog.setEnabled(false);
+    dialog.setWaiting(true);
     m_pause(delayAfterFailure(m_failures));
-    dialog.setEnabled(true);
+    dialog.setWaiting(false);
     dialog.clearPasswords();
     forms::MsgBox(message, forms::vbExclamation);
 }
@@ -203,9 +204,11 @@ void clsCurrentUser::loadChoice(SignInDialog &dialog)
     const bool sqlServer = settings->value(kKindKey).toString() == kSqlServerValue;
     dialog.txtStoreFolder->setText(settings->value(kFolderKey, embedded::Store::defaultFolder()).toString());
     dialog.txtServer->setText(settings->value(kServerKey).toString());
-    if (sqlServer)
-        dialog.txtUserName->setText(settings->value(kLoginKey).toString());
+    // The last user name of the kind last used; the password is typed anew.
+    dialog.txtUserName->setText(settings->value(sqlServer ? kLoginKey : kStoreUserKey).toString());
     dialog.setDatabaseKind(sqlServer ? SignInDialog::SqlServer : SignInDialog::EmbeddedStore);
+    if (!dialog.txtUserName->text().isEmpty())
+        dialog.txtPassword->setFocus();
 }
 
 void clsCurrentUser::saveChoice(const SignInDialog &dialog)
@@ -219,6 +222,7 @@ void clsCurrentUser::saveChoice(const SignInDialog &dialog)
     } else {
         settings->setValue(kKindKey, kEmbeddedValue);
         settings->setValue(kFolderKey, dialog.txtStoreFolder->text().trimmed());
+        settings->setValue(kStoreUserKey, dialog.txtUserName->text().trimmed());
     }
 }
 
