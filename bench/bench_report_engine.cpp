@@ -1,5 +1,6 @@
 // Fill and paginate a 10,000-row report from the embedded store, then paint
 // its first page: the work between pressing Print and seeing the report.
+#include "com/ComError.h"
 #include "embedded/Store.h"
 #include "fixtures/VisitsData.h"
 #include "reportengine/Painter.h"
@@ -13,6 +14,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -48,6 +51,9 @@ const char kReport[] = R"(<report name="rptBench" font="DejaVu Sans" font-size="
     <section kind="page-footer" height="16"><special kind="page-n-of-m" x="340" y="2" w="200" h="12" align="right"/></section>
   </sections>
 </report>)";
+
+const char kEndlessQuery[] = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                             "SELECT v.Id FROM {v} v JOIN c ON c.x = v.Id";
 
 struct Fixture
 {
@@ -90,6 +96,41 @@ BENCHMARK(BM_FillPaginatePaintFirstPage)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// A report query that never ends and keeps what it works through (a
+// recursive query without end, joined in FROM): the fill's memory bound
+// stops it. Reported: the time to the failure and the process's peak memory
+// (ru_maxrss), which the fill's default bound keeps far below 300 MB.
+const char kEndlessReport[] = R"(<report>
+  <tables><table alias="v" location="Patient_Data.dbo.tbVisits"/></tables>
+  <queries><query name="main">%1</query></queries>
+  <data query="main"/>
+  <sections><section kind="detail" height="12"><field name="Id" x="0" y="0" w="50" h="12"/></section></sections>
+</report>)";
+
+void BM_EndlessQueryStopsAtTheFillsMemoryBound(benchmark::State &state)
+{
+    Fixture fixture(2);
+    const QString path = testdata::writeReportFile(
+        fixture.dir, QStringLiteral("endless.rpt"),
+        QString::fromUtf8(kEndlessReport).arg(QString::fromUtf8(kEndlessQuery).toHtmlEscaped()));
+    bool stoppedByTheBound = false;
+    for (auto _ : state) {
+        auto report = reportengine::Application().OpenReport(path, 1);
+        for (reportengine::DatabaseTable &t : report->Database().Tables())
+            t.SetLogOnInfo(fixture.storeFolder, QStringLiteral("Patient_Data"), QString(), QString());
+        try {
+            report->document();
+        } catch (const com::ComError &e) {
+            stoppedByTheBound = e.description().contains(QStringLiteral("of memory"));
+        }
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MB"] = double(usage.ru_maxrss) / 1024.0;
+    state.counters["stopped_by_the_bound"] = stoppedByTheBound ? 1 : 0;
+}
+BENCHMARK(BM_EndlessQueryStopsAtTheFillsMemoryBound)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 

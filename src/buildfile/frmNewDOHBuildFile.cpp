@@ -52,9 +52,9 @@ frmNewDOHBuildFile::frmNewDOHBuildFile(QWidget *parent)
     // bar, as the layout serves every size and a minimized window alike.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(com::App::Title() + QStringLiteral(" Version ") + QString::number(com::App::Major())
-                   + QLatin1Char('.') + QString::number(com::App::Minor()) + QLatin1Char('.')
-                   + QString::number(com::App::Revision()));
+    setWindowTitle(com::App::Title() + QStringLiteral(" Version ") + QString::number(com::App::Major()) +
+                   QLatin1Char('.') + QString::number(com::App::Minor()) + QLatin1Char('.') +
+                   QString::number(com::App::Revision()));
     CreateControls();
     ConnectCommands();
     Form_Load();
@@ -285,12 +285,10 @@ void frmNewDOHBuildFile::ConnectCommands()
     // toggled, not clicked: a change made from code reaches the handler too,
     // which is what the suppress flag guards against.
     connect(chkAll, &QCheckBox::toggled, this, guarded(&frmNewDOHBuildFile::chkAll_Click));
-    connect(lvwReport, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *item, int column) {
-        forms::Guarded([&] { OnItemChanged(item, column); });
-    });
-    connect(lvwReport, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item, int) {
-        forms::Guarded([&] { lvwReport_ItemClick(item); });
-    });
+    connect(lvwReport, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem *item, int column) { forms::Guarded([&] { OnItemChanged(item, column); }); });
+    connect(lvwReport, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem *item, int) { forms::Guarded([&] { lvwReport_ItemClick(item); }); });
     connect(lvwReport, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *, int) { forms::Guarded([&] { lvwReport_DblClick(); }); });
 }

@@ -87,8 +87,7 @@ private:
     static QString GeneratedBy(const QString &name);
     // Whether the section of that title was generated for the period; the
     // last matching log row's date goes to lastUpdated (when asked for).
-    bool TitleGenerated(const QString &title, const QString &firstDate, const QString &lastDate,
-                        QString *lastUpdated);
+    bool TitleGenerated(const QString &title, const QString &firstDate, const QString &lastDate, QString *lastUpdated);
     // The same for one month of the year typed.
     bool MonthGenerated(const QString &title, int month, QString *lastUpdated);
     void ApplyStatus(Status status);

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
@@ -434,8 +435,8 @@ TEST_F(NewStore, AnExportIntoTheStoreFolderIsRefused)
     const QFileInfo data(s_folder + QStringLiteral("/Patient_Data.sqlite"));
     for (const QString &target : {data.filePath(), s_folder + QStringLiteral("/x/../report.pdf"), s_folder,
                                   link + QStringLiteral("/PASSWORD.sqlite"), dangling}) {
-        const Result result = run(Args("export|--year|2026|--period|March|--section|II. C. Deaths|--format|pdf|--output")
-                                  << target);
+        const Result result =
+            run(Args("export|--year|2026|--period|March|--section|II. C. Deaths|--format|pdf|--output") << target);
         EXPECT_EQ(result.code, 2) << target.toStdString();
         EXPECT_TRUE(result.err.contains(QStringLiteral("' is inside the store folder '%1': write the export to a "
                                                        "file outside it.")
@@ -446,9 +447,58 @@ TEST_F(NewStore, AnExportIntoTheStoreFolderIsRefused)
     }
     // A file beside the store is not inside it.
     const QString beside = QFileInfo(s_folder).absolutePath() + QStringLiteral("/store.pdf");
-    const Result result = run(Args("export|--year|2026|--period|March|--section|II. C. Deaths|--format|pdf|--output")
-                              << beside);
+    const Result result =
+        run(Args("export|--year|2026|--period|March|--section|II. C. Deaths|--format|pdf|--output") << beside);
     EXPECT_FALSE(result.err.contains(QStringLiteral("inside the store folder"))) << result.err.toStdString();
+}
+
+// On a store the user may only read, the sign-in names the folder and what
+// to do instead of the database's "attempt to write a readonly database".
+// Run as nobody when the tests run as root, whom no permission stops.
+TEST_F(ReportTool, AStoreThisUserMayOnlyReadIsRefusedNamingItsFolder)
+{
+    const QFileDevice::Permissions readable = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QFileDevice::Permissions enterable =
+        readable | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(m_dir.path(), enterable | QFileDevice::WriteOwner));
+    const QString folder = m_dir.filePath(QStringLiteral("store"));
+    {
+        embedded::Store store(folder);
+        addUser(store);
+    }
+    const QFileDevice::Permissions writable =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    for (const bool folderReadOnly : {true, false}) {
+        // Either the folder takes no new file (a journal), or one of its files cannot be changed.
+        ASSERT_TRUE(
+            QFile::setPermissions(folder, enterable | (folderReadOnly ? QFileDevice::Permissions() : writable)));
+        for (const QString &name : QDir(folder).entryList(QDir::Files))
+            ASSERT_TRUE(
+                QFile::setPermissions(QDir(folder).filePath(name),
+                                      readable | (name == u"PASSWORD.sqlite" ? QFileDevice::Permissions() : writable)));
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VELMORA_PASSWORD"), kPassword);
+        process.setProcessEnvironment(env);
+        process.setChildProcessModifier([] {
+            ::setsid();
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(99);
+        });
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/velmora-report"),
+                      {QStringLiteral("status"), QStringLiteral("--year"), QStringLiteral("2026"),
+                       QStringLiteral("--store"), folder, QStringLiteral("--user"), kUser});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_EQ(process.exitCode(), 3) << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("The store in the folder '%1' cannot be written by this user: %2 is "
+                                                "read-only, and signing in writes to the store. Give this user write "
+                                                "access to the folder and its files")
+                                     .arg(folder, folderReadOnly ? QStringLiteral("the folder itself")
+                                                                 : QStringLiteral("its file 'PASSWORD.sqlite'"))))
+            << err.toStdString();
+    }
+    QFile::setPermissions(folder, enterable | QFileDevice::WriteOwner);
 }
 
 // velmora-store create reads all its options before it makes anything: a

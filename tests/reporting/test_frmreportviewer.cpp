@@ -55,8 +55,7 @@ protected:
         m_path = testing_support::writeReportFile(
             m_dir, QStringLiteral("v.rpt"),
             testing_support::visitsReportXml(QStringLiteral("BUILD_FILE.dbo.tbVisits")));
-        modCrystal::OpenReportFile(
-            m_path, {com::Variant(QStringLiteral("03/01/2024")), com::Variant(QStringLiteral("03/31/2024"))});
+        Reopen();
         m_dialog = std::make_shared<ScriptedFileDialog>();
         m_previousDialog = reporting::setFileDialogService(m_dialog);
         reportviewer::CRViewer::setPrintDialogHook([this](QPrinter &printer, QWidget *) {
@@ -65,6 +64,11 @@ protected:
             printer.setOutputFileName(m_dir.filePath(QStringLiteral("printed%1.pdf").arg(m_prints)));
             return true;
         });
+    }
+    void Reopen()
+    {
+        modCrystal::OpenReportFile(
+            m_path, {com::Variant(QStringLiteral("03/01/2024")), com::Variant(QStringLiteral("03/31/2024"))});
     }
     void TearDown() override
     {
@@ -150,6 +154,7 @@ TEST_F(ViewerWindowTest, MorePressedThreeTimesShowsHidesShows)
 TEST_F(ViewerWindowTest, EnterInTheViewersBoxesPressesNoButton)
 {
     for (const bool findBox : {true, false}) {
+        Reopen(); // each window releases the report it showed
         frmReportViewerShared window;
         window.Form_Load();
         window.show();
@@ -170,6 +175,7 @@ TEST_F(ViewerWindowTest, EnterInTheViewersBoxesPressesNoButton)
 TEST_F(ViewerWindowTest, NoPartOfAPageLiesUnderPrintOrMore)
 {
     for (const bool tree : {false, true}) {
+        Reopen();
         frmReportViewerShared window;
         window.setShowGroupTree(tree);
         window.Form_Load();

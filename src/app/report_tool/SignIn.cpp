@@ -133,6 +133,8 @@ std::shared_ptr<CommandLineSession> signIn(const Arguments &args)
         QDir::cleanPath(QDir(args.store.isEmpty() ? embedded::Store::defaultFolder() : args.store).absolutePath());
     if (!embedded::Store::exists(folder))
         throw Stop{kNoSignIn, QStringLiteral("No Velmora store was found in the folder '%1'.").arg(folder)};
+    if (const QString refusal = session::storeWriteRefusal(folder); !refusal.isEmpty())
+        throw Stop{kNoSignIn, refusal};
     std::unique_ptr<embedded::EmbeddedBackend> backend;
     try {
         backend = std::make_unique<embedded::EmbeddedBackend>(folder);

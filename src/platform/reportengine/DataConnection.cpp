@@ -41,8 +41,9 @@ constexpr int kMaxValueBytes = 16 * 1024 * 1024;
 
 [[noreturn]] void tooMuchMemory(qint64 limit)
 {
-    refuse(errors::FillTooLarge,
-           QStringLiteral("needs more than %1 of memory, the most a report's fill may take.").arg(megabytesText(limit)));
+    refuse(
+        errors::FillTooLarge,
+        QStringLiteral("needs more than %1 of memory, the most a report's fill may take.").arg(megabytesText(limit)));
 }
 
 // What a value read from the store takes in memory once kept, roughly.

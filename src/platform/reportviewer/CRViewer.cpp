@@ -211,7 +211,6 @@ void CRViewer::setReservedTop(int top)
     m_room->setFixedHeight(std::max(0, top - kToolbarHeight));
 }
 
-
 void CRViewer::setPrintDialogHook(PrintDialogHook hook)
 {
     printDialogHook() = std::move(hook);

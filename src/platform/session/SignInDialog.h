@@ -28,7 +28,10 @@ public:
     // Called on OK; true closes the dialog as accepted.
     void setAttempt(std::function<bool()> attempt) { m_attempt = std::move(attempt); }
     // Asked for a folder when Browse is pressed (a seam for tests).
-    void setFolderPicker(std::function<QString(QWidget *, const QString &)> picker) { m_pickFolder = std::move(picker); }
+    void setFolderPicker(std::function<QString(QWidget *, const QString &)> picker)
+    {
+        m_pickFolder = std::move(picker);
+    }
 
     void setFirstAdministratorMode(bool on);
     bool firstAdministratorMode() const { return m_firstAdministrator; }

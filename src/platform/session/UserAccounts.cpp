@@ -4,6 +4,8 @@
 #include "embedded/Store.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -27,7 +29,9 @@ void requireSodium()
 class SecretBytes
 {
 public:
-    explicit SecretBytes(const QString &text) : m_bytes(text.toUtf8()) {}
+    explicit SecretBytes(const QString &text)
+        : m_bytes(text.toUtf8())
+    {}
     ~SecretBytes() { sodium_memzero(m_bytes.data(), std::size_t(m_bytes.size())); }
     const char *data() const { return m_bytes.constData(); }
     unsigned long long size() const { return (unsigned long long)m_bytes.size(); }
@@ -94,6 +98,30 @@ bool VerifyPassword(const QString &hash, const QString &password)
     return crypto_pwhash_str_verify(stored.constData(), secret.data(), secret.size()) == 0;
 }
 
+QString storeWriteRefusal(const QString &folder)
+{
+    // SQLite writes its journals beside the files, so the folder must take
+    // new files as well as the files changes.
+    QString readOnly;
+    if (!QFileInfo(folder).isWritable()) {
+        readOnly = QStringLiteral("the folder itself");
+    } else {
+        const QDir dir(folder);
+        for (const QString &name :
+             dir.entryList({QStringLiteral("*.store"), QStringLiteral("*.sqlite")}, QDir::Files, QDir::Name))
+            if (!QFileInfo(dir.filePath(name)).isWritable()) {
+                readOnly = QStringLiteral("its file '%1'").arg(name);
+                break;
+            }
+    }
+    if (readOnly.isEmpty())
+        return {};
+    return QStringLiteral("The store in the folder '%1' cannot be written by this user: %2 is read-only, and signing "
+                          "in writes to the store. Give this user write access to the folder and its files (or ask "
+                          "whoever looks after this computer to), or choose a store this user may write.")
+        .arg(QDir::toNativeSeparators(folder), readOnly);
+}
+
 QString verdictMessage(SignInVerdict verdict)
 {
     switch (verdict) {
@@ -113,15 +141,14 @@ QString verdictMessage(SignInVerdict verdict)
 
 UserAccounts::UserAccounts(embedded::Store &store)
     : m_store(store)
-{
-}
+{}
 
 bool UserAccounts::hasUsers() const
 {
     bool any = false;
     m_store.readTransaction([&] {
-        QSqlQuery q = embedded::sql::exec(m_store.database(),
-                                          QStringLiteral("SELECT COUNT(*) FROM PASSWORD.tbVelmoraUser"));
+        QSqlQuery q =
+            embedded::sql::exec(m_store.database(), QStringLiteral("SELECT COUNT(*) FROM PASSWORD.tbVelmoraUser"));
         any = q.next() && q.value(0).toLongLong() > 0;
     });
     return any;
@@ -169,8 +196,8 @@ SignInVerdict UserAccounts::signIn(const QString &name, const QString &password,
                            "FROM PASSWORD.tbVelmoraUser WHERE UserName = ?"),
             {name.trimmed()});
         if (q.next())
-            account = Account{q.value(0).toString(), q.value(1).toString(), q.value(3).toString(),
-                              q.value(2).toInt() != 0, q.value(4).toInt(), readMoment(q.value(5))};
+            account = Account{q.value(0).toString(),   q.value(1).toString(), q.value(3).toString(),
+                              q.value(2).toInt() != 0, q.value(4).toInt(),    readMoment(q.value(5))};
     });
 
     if (!account) {

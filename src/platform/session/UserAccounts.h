@@ -45,6 +45,11 @@ enum class SignInVerdict { Accepted, WrongCredentials, Inactive, NoDepartment, L
 // The message the sign-in dialog shows for a refused sign-in.
 QString verdictMessage(SignInVerdict verdict);
 
+// Why this user cannot sign in to the store in folder, or an empty text: a
+// sign-in writes to the store (and so does all the work after it), so a
+// store the user may only read is refused naming the folder and what to do.
+QString storeWriteRefusal(const QString &folder);
+
 // The accounts of an embedded store (PASSWORD.tbVelmoraUser). Five failed
 // sign-ins in a row lock the account for a minute; a success clears the count.
 class UserAccounts
@@ -57,8 +62,7 @@ public:
     // is empty or taken or the password is too short.
     void addUser(const NewUser &user);
     // Checks a sign-in to the department at the given moment.
-    SignInVerdict signIn(const QString &name, const QString &password, const QString &department,
-                         const QDateTime &now);
+    SignInVerdict signIn(const QString &name, const QString &password, const QString &department, const QDateTime &now);
 
 private:
     embedded::Store &m_store;

@@ -7,8 +7,8 @@
 #include "com/ComError.h"
 #include "embedded/EmbeddedBackend.h"
 #include "embedded/Store.h"
-#include "forms/MsgBox.h"
 #include "forms/MousePointer.h"
+#include "forms/MsgBox.h"
 
 #include <QComboBox>
 #include <QEventLoop>
@@ -54,8 +54,7 @@ clsCurrentUser::clsCurrentUser()
     , m_now([] { return QDateTime::currentDateTimeUtc(); })
     , m_pause(waitRunningEvents)
     , m_openSqlServer([](const adodb::SqlServerLogon &logon) { return std::make_unique<adodb::OdbcBackend>(logon); })
-{
-}
+{}
 
 clsCurrentUser::~clsCurrentUser() = default;
 
@@ -105,13 +104,17 @@ bool clsCurrentUser::attemptEmbedded(SignInDialog &dialog)
         return false;
     }
     if (!embedded::Store::exists(folder)) {
-        if (forms::MsgBox(QStringLiteral("No store was found in the folder '%1'. Create an empty store there?")
-                              .arg(folder),
-                          forms::vbYesNo | forms::vbQuestion) != forms::vbYes)
+        if (forms::MsgBox(
+                QStringLiteral("No store was found in the folder '%1'. Create an empty store there?").arg(folder),
+                forms::vbYesNo | forms::vbQuestion) != forms::vbYes)
             return false;
         embedded::Store created(folder, embedded::Store::OpenMode::CreateIfMissing);
     }
 
+    if (const QString refusal = storeWriteRefusal(folder); !refusal.isEmpty()) {
+        forms::MsgBox(refusal, forms::vbExclamation);
+        return false;
+    }
     auto backend = std::make_unique<embedded::EmbeddedBackend>(folder);
     UserAccounts accounts(backend->store());
     const QString name = dialog.txtUserName->text().trimmed();
