@@ -1,0 +1,179 @@
+// Every section's .xls and .rtf export of a demo month and a demo year, as a
+// recipient sees them: opened in LibreOffice (headless, one start for all the
+// files) and printed to PDF, then read with pdftotext. No cell shows "###",
+// no figure and no heading word is broken across lines, every sheet prints
+// one page wide and a landscape report prints landscape.
+#include "fixtures/DemoReports.h"
+
+#include "reportengine/ReportEngine.h"
+#include "reportexport/ExportDocument.h"
+#include "reportexport/NumberText.h"
+#include "reporting/modCrystal.h"
+#include "startup/modSysConstants.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+using testdata::DemoReports;
+
+namespace {
+
+// One exported file and what must be read whole in its PDF.
+struct ExportedFile
+{
+    QString name;          // without the extension
+    QString format;        // "xls" or "rtf"
+    QStringList figures;   // every number as the report prints it
+    QStringList words;     // every word of the column headings
+    QStringList firstPage; // words that must all be on page 1: the title, the last column's heading
+    bool landscape = false;
+};
+
+QString run(const QString &program, const QStringList &args, int timeoutMs = 120000)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(timeoutMs) || process.exitCode() != 0)
+        throw std::runtime_error((program + QLatin1Char(' ') + args.join(QLatin1Char(' '))).toStdString() +
+                                 " failed: " + process.readAllStandardError().toStdString());
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QStringList wordsOf(const QString &text)
+{
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    return text.split(blanks, Qt::SkipEmptyParts);
+}
+
+// What a file's model says must come through: its figures, its heading
+// words, and for page 1 the hospital's name and the last column's heading.
+ExportedFile expectations(const reportexport::ExportDocument &doc, const QString &name, const QString &format)
+{
+    ExportedFile file{name, format, {}, {}, {}, doc.landscape};
+    for (const auto &block : doc.blocks) {
+        const auto *table = std::get_if<reportexport::ExportTable>(&block);
+        if (!table) {
+            if (file.firstPage.isEmpty())
+                file.firstPage = wordsOf(std::get<reportexport::ExportParagraph>(block).text);
+            continue;
+        }
+        for (const reportexport::ExportRow &row : table->headerRows) {
+            for (const reportexport::ExportCell &cell : row.cells)
+                if (!cell.isNumber())
+                    file.words += wordsOf(std::get<QString>(cell.value));
+            if (!row.cells.isEmpty() && !row.cells.last().isNumber())
+                file.firstPage += wordsOf(std::get<QString>(row.cells.last().value));
+        }
+        for (const reportexport::ExportRow &row : table->rows)
+            for (const reportexport::ExportCell &cell : row.cells)
+                if (cell.isNumber())
+                    file.figures.append(reportexport::formatNumber(std::get<double>(cell.value), cell.numberFormat));
+    }
+    return file;
+}
+
+class OfficeRoundTrip : public ::testing::TestWithParam<int>
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new QTemporaryDir;
+        s_demo = new DemoReports();
+        s_files = new QList<ExportedFile>;
+        QStringList paths;
+        const struct
+        {
+            QDate first, last;
+            const char *name;
+        } periods[] = {{{2026, 3, 1}, {2026, 3, 31}, "March 2026"}, {{2025, 1, 1}, {2025, 12, 31}, "Year 2025"}};
+        QSet<QString> done;
+        for (const auto &period : periods) {
+            s_demo->generate(period.first, period.last);
+            for (const catalogue::ReportFile &entry : catalogue::ReportFiles()) {
+                if (done.contains(entry.file + QLatin1String(period.name)))
+                    continue;
+                done.insert(entry.file + QLatin1String(period.name));
+                s_demo->open(entry, period.first, period.last);
+                const reportexport::ExportDocument doc = modCrystal::pobjReport->exportDocument();
+                for (const auto &[format, type] : {std::pair{QStringLiteral("xls"), reportengine::crEFTExcel80},
+                                                   std::pair{QStringLiteral("rtf"), reportengine::crEFTRichText}}) {
+                    const QString name = QFileInfo(entry.file).completeBaseName() + QLatin1Char('-') +
+                                         QString::fromLatin1(period.name).replace(QLatin1Char(' '), QLatin1Char('-')) +
+                                         QLatin1Char('-') + format;
+                    const QString path = s_dir->filePath(name + QLatin1Char('.') + format);
+                    modCrystal::pobjReport->ExportOptions() = {reportengine::crEDTDiskFile, type, path};
+                    modCrystal::pobjReport->Export(false);
+                    paths.append(path);
+                    s_files->append(expectations(doc, name, format));
+                }
+                modCrystal::pobjReport.reset();
+            }
+        }
+        // One start of LibreOffice for every file, with a profile of its own.
+        QStringList args{QStringLiteral("-env:UserInstallation=file://") + s_dir->filePath(QStringLiteral("profile")),
+                         QStringLiteral("--headless"),
+                         QStringLiteral("--convert-to"),
+                         QStringLiteral("pdf"),
+                         QStringLiteral("--outdir"),
+                         s_dir->filePath(QStringLiteral("pdf"))};
+        run(QStringLiteral("soffice"), args + paths, 170000);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_files;
+        delete s_demo;
+        delete s_dir;
+    }
+
+    static inline QTemporaryDir *s_dir = nullptr;
+    static inline DemoReports *s_demo = nullptr;
+    static inline QList<ExportedFile> *s_files = nullptr;
+};
+
+} // namespace
+
+TEST_P(OfficeRoundTrip, ReadsWholeAndPrintsOnePageWide)
+{
+    ASSERT_LT(GetParam(), s_files->size());
+    const ExportedFile &file = s_files->at(GetParam());
+    SCOPED_TRACE(file.name.toStdString());
+    const QString pdf = s_dir->filePath(QStringLiteral("pdf/") + file.name + QStringLiteral(".pdf"));
+    ASSERT_TRUE(QFileInfo::exists(pdf)) << "LibreOffice did not convert the file";
+    const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    const QStringList tokens = wordsOf(text);
+    const QSet<QString> present(tokens.cbegin(), tokens.cend());
+
+    EXPECT_FALSE(text.contains(QStringLiteral("###")));
+    QStringList broken;
+    for (const QString &figure : file.figures)
+        if (!present.contains(figure))
+            broken.append(figure);
+    EXPECT_TRUE(broken.isEmpty()) << "figures not read whole: " << broken.join(QStringLiteral(", ")).toStdString();
+    QStringList words;
+    for (const QString &word : file.words)
+        if (!present.contains(word))
+            words.append(word);
+    EXPECT_TRUE(words.isEmpty()) << "heading words not read whole: " << words.join(QStringLiteral(", ")).toStdString();
+
+    // Page 1 holds the whole title line and the last column: the sheet is not
+    // cut into pages side by side.
+    const QStringList first = wordsOf(
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")}));
+    for (const QString &word : file.firstPage)
+        EXPECT_TRUE(first.contains(word)) << word.toStdString() << " is not on page 1";
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
+    ASSERT_TRUE(size.hasMatch()) << info.toStdString();
+    EXPECT_EQ(size.captured(1).toDouble() > size.captured(2).toDouble(), file.landscape);
+}
+
+// 17 report files of the window's sections, two periods, two formats.
+INSTANTIATE_TEST_SUITE_P(DemoHospital, OfficeRoundTrip, ::testing::Range(0, 17 * 2 * 2));
