@@ -189,9 +189,9 @@ const Band *firstPageHeader(const Document &doc)
     return nullptr;
 }
 
-// What a cell needs across: its whole text, or for a wrapping text its
-// longest word, at the cell's font.
-double neededWidth(const ExportCell &cell, const Document &doc, const QString &family)
+// What a cell needs across: its whole text, or for a wrapping text (or,
+// with words, any text) its longest word, at the cell's font.
+double neededWidth(const ExportCell &cell, const QString &family, bool words)
 {
     const QString shown =
         cell.isNumber() ? formatNumber(std::get<double>(cell.value), cell.numberFormat) : std::get<QString>(cell.value);
@@ -199,7 +199,7 @@ double neededWidth(const ExportCell &cell, const Document &doc, const QString &f
         return 0;
     const FontDef font{family, cell.fontSizePt > 0 ? cell.fontSizePt : 9, cell.bold, cell.italic};
     double widest = 0;
-    if (cell.wrap) {
+    if (cell.wrap || (words && !cell.isNumber())) {
         static const QRegularExpression blanks(QStringLiteral("\\s+"));
         for (const QString &word : shown.split(blanks, Qt::SkipEmptyParts))
             widest = std::max(widest, measureTextWidth(font, word));
@@ -207,40 +207,46 @@ double neededWidth(const ExportCell &cell, const Document &doc, const QString &f
         for (const QString &part : shown.split(QLatin1Char('\n')))
             widest = std::max(widest, measureTextWidth(font, part));
     }
-    Q_UNUSED(doc);
     return widest * kWidthSafety + kCellPaddingPt;
 }
 
 // Widens the columns so that every value and every heading word fits: one
 // column's cells first, then the cells across several columns, which share
-// what they still lack among their columns.
-void fitColumns(ExportTable &table, const Document &doc, const QString &family)
+// what they still lack among their columns. The least widths are found the
+// same way with every text wrapped at its words.
+void fitColumns(ExportTable &table, const QString &family)
 {
     const int columns = int(table.columnWidthsPt.size());
-    QList<std::tuple<int, int, double>> wide; // first column, span, width
-    for (const QList<ExportRow> *rows : {&table.headerRows, &table.rows})
-        for (const ExportRow &row : *rows) {
-            int c = 0;
-            for (const ExportCell &cell : row.cells) {
-                const int span = std::max(1, cell.columnSpan);
-                if (c >= columns)
-                    break;
-                const double needed = neededWidth(cell, doc, family);
-                if (span == 1)
-                    table.columnWidthsPt[c] = std::max(table.columnWidthsPt[c], needed);
-                else if (span < columns) // a caption across the table wraps there
-                    wide.append({c, std::min(span, columns - c), needed});
-                c += span;
+    table.minimumWidthsPt = QList<double>(columns, 0);
+    for (QList<double> *widths : {&table.columnWidthsPt, &table.minimumWidthsPt}) {
+        const bool words = widths == &table.minimumWidthsPt;
+        QList<std::tuple<int, int, double>> wide; // first column, span, width
+        for (const QList<ExportRow> *rows : {&table.headerRows, &table.rows})
+            for (const ExportRow &row : *rows) {
+                int c = 0;
+                for (const ExportCell &cell : row.cells) {
+                    const int span = std::max(1, cell.columnSpan);
+                    if (c >= columns)
+                        break;
+                    const double needed = neededWidth(cell, family, words);
+                    if (span == 1)
+                        (*widths)[c] = std::max((*widths)[c], needed);
+                    else if (span < columns) // a caption across the table wraps there
+                        wide.append({c, std::min(span, columns - c), needed});
+                    c += span;
+                }
             }
-        }
-    for (const auto &[first, span, needed] : wide) {
-        double has = 0;
-        for (int k = first; k < first + span; ++k)
-            has += table.columnWidthsPt[k];
-        if (has < needed)
+        for (const auto &[first, span, needed] : wide) {
+            double has = 0;
             for (int k = first; k < first + span; ++k)
-                table.columnWidthsPt[k] += (needed - has) / span;
+                has += (*widths)[k];
+            if (has < needed)
+                for (int k = first; k < first + span; ++k)
+                    (*widths)[k] += (needed - has) / span;
+        }
     }
+    for (int c = 0; c < columns; ++c)
+        table.minimumWidthsPt[c] = std::min(table.minimumWidthsPt[c], table.columnWidthsPt[c]);
 }
 
 // The height a row needs in an office program: its tallest cell, a wrapping
@@ -262,7 +268,7 @@ void fitRowHeights(ExportTable &table, const QString &family)
                 if (cell.wrap && !cell.isNumber()) {
                     const FontDef font{family, size, cell.bold, cell.italic};
                     const QString &text = std::get<QString>(cell.value);
-                    const double usable = std::max(1.0, (width - kCellPaddingPt) / kWidthSafety);
+                    const double usable = std::max(1.0, width - kCellPaddingPt);
                     lines = std::max(
                         1, int(std::ceil(measureTextHeight(font, text, usable, Align::Left) /
                                              measureTextHeight(font, QStringLiteral("X"), usable, Align::Left) -
@@ -351,7 +357,7 @@ reportexport::ExportDocument buildExportDocument(const Document &doc, Report &re
         }
     }
     if (columns > 0 && (!table.rows.isEmpty() || !table.headerRows.isEmpty())) {
-        fitColumns(table, doc, out.fontFamily);
+        fitColumns(table, out.fontFamily);
         fitRowHeights(table, out.fontFamily);
         out.blocks.append(table);
     }

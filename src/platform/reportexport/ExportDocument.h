@@ -38,6 +38,10 @@ struct ExportTable
     // One per column: wide enough for the column's widest value and the
     // longest word of its headings at their fonts.
     QList<double> columnWidthsPt;
+    // One per column, or none: the least a column can be given where the page
+    // is narrower than the table (its texts then wrap at their words), which
+    // still holds its widest number and its longest word.
+    QList<double> minimumWidthsPt;
     QList<ExportRow> headerRows; // repeated on every page where the format allows
     QList<ExportRow> rows;
 };

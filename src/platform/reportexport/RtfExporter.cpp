@@ -90,6 +90,25 @@ const char *cellAlignWord(const ExportCell &cell)
     return cell.isNumber() ? "\\qr" : cell.columnSpan > 1 ? "\\qc" : "\\ql";
 }
 
+// A table wider than the page gives up room where its texts can wrap: each
+// column shrinks in proportion to what it has beyond its least width, never
+// below it (a page narrower than every least width leaves the table wider).
+void fitToPage(QList<double> &widths, const QList<double> &minimum, double printableWidthPt)
+{
+    double total = 0, slack = 0;
+    for (qsizetype c = 0; c < widths.size(); ++c) {
+        total += widths[c];
+        if (c < minimum.size())
+            slack += std::max(0.0, widths[c] - minimum[c]);
+    }
+    if (total <= printableWidthPt || slack <= 0)
+        return;
+    const double keep = std::max(0.0, 1.0 - (total - printableWidthPt) / slack);
+    for (qsizetype c = 0; c < widths.size() && c < minimum.size(); ++c)
+        if (widths[c] > minimum[c])
+            widths[c] = minimum[c] + (widths[c] - minimum[c]) * keep;
+}
+
 void appendTable(QByteArray &out, const ExportTable &table, double printableWidthPt, double fontSizePt)
 {
     const int columns = columnCount(table);
@@ -106,10 +125,15 @@ void appendTable(QByteArray &out, const ExportTable &table, double printableWidt
             ++missing;
     }
     const double share = missing ? std::max(36.0, (printableWidthPt - given) / missing) : 0;
+    QList<double> widths;
+    for (int c = 0; c < columns; ++c)
+        widths.append(c < table.columnWidthsPt.size() && table.columnWidthsPt[c] > 0 ? table.columnWidthsPt[c]
+                                                                                       : share);
+    fitToPage(widths, table.minimumWidthsPt, printableWidthPt);
     QList<int> edges;
     double x = 0;
     for (int c = 0; c < columns; ++c) {
-        x += c < table.columnWidthsPt.size() && table.columnWidthsPt[c] > 0 ? table.columnWidthsPt[c] : share;
+        x += widths[c];
         edges.append(twips(x));
     }
 

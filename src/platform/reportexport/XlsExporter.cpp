@@ -406,9 +406,11 @@ QByteArray xfData(int font, int format, unsigned typeFlags, Align align, unsigne
     le::u16(d, unsigned(font));
     le::u16(d, unsigned(format));
     le::u16(d, typeFlags);
-    // Vertical alignment: bottom, or top for a wrapping text, whose lines
-    // start at the top as in the report.
-    le::u8(d, unsigned(align) | (wrap ? 0x08 : 0x20));
+    // Vertical alignment: the cells at the top, as the report prints its
+    // texts, so that the figures of a row stand level with a caption that
+    // wraps; the style XFs at the bottom.
+    const bool cell = typeFlags == 0x0001;
+    le::u8(d, unsigned(align) | (wrap ? 0x08 : 0) | (cell ? 0x00 : 0x20));
     le::u8(d, 0); // no rotation
     le::u16(d, usedFlags);
     le::u32(d, 0);

@@ -23,11 +23,6 @@ reportexport::ExportDocument sampleReport();
 // A report of `rows` body rows: a text, two numbers (grouped, two decimals).
 reportexport::ExportDocument longReport(int rows);
 
-// A report in a small font of its own (DejaVu Sans 7 pt): a title, a
-// wrapping heading row 25 pt high, a merged cell aligned left, an italic
-// note, numbers.
-reportexport::ExportDocument layoutReport(const QString &sheetName, bool landscape);
-
 // Writes bytes to a file in dir and returns its path.
 QString writeFile(const QString &dir, const QString &name, const QByteArray &bytes);
 

@@ -221,22 +221,3 @@ TEST_F(RtfExport, EmptyTableLineKeepsTheRowsAfterIt)
     EXPECT_EQ(r.cells, (QStringList{QStringLiteral("before"), QStringLiteral("1"), QString(), QStringLiteral("after"),
                                     QStringLiteral("2")}));
 }
-
-// The document is written in the report's font and sizes: the font table
-// names it, each cell has its size, alignment and italics as the report
-// gives them, and unrtf reads the texts back whole.
-TEST_F(RtfExport, ReportFontSizesAndAlignmentReachTheCells)
-{
-    const ExportDocument doc = layoutReport(QStringLiteral("II.B Discharges"), true);
-    const QByteArray rtf = RtfExporter::document(doc);
-    for (const char *part :
-         {"{\\fonttbl{\\f0\\fswiss\\fcharset0 DejaVu Sans;}}", "\\pard\\plain\\f0\\fs14\n",
-          "\\pard\\intbl\\ql\\fs12\\b Type of service\\b0\\cell", "\\pard\\intbl\\qr\\b Total length of stay\\b0\\cell",
-          "\\pard\\intbl\\ql\\fs14 Medicine\\cell", "\\pard\\intbl\\qr 2,333\\cell",
-          "\\pard\\intbl\\ql Local: Provincial\\cell", "\\pard\\intbl\\qr\\i note\\i0\\cell"})
-        EXPECT_TRUE(rtf.contains(part)) << part;
-    const Reading r = exportAndRead(doc, dir.path());
-    EXPECT_EQ(r.cells, (QStringList{QStringLiteral("Type of service"), QStringLiteral("Total length of stay"),
-                                    QStringLiteral("Deaths"), QStringLiteral("Medicine"), QStringLiteral("2,333"),
-                                    QStringLiteral("4"), QStringLiteral("Local: Provincial"), QStringLiteral("note")}));
-}

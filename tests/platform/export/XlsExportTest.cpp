@@ -319,6 +319,44 @@ TEST_F(XlsExport, SheetNameIsCleanedInTheFile)
     EXPECT_EQ(exportAndRead(doc, dir.path()).name(), QStringLiteral("Niño São Q1"));
 }
 
+namespace {
+
+// A landscape report in a small font of its own: a wrapping heading, a
+// merged cell aligned left, an italic note, a number right-aligned.
+ExportDocument layoutReport(const QString &sheetName, bool landscape)
+{
+    ExportDocument doc;
+    doc.sheetName = sheetName;
+    doc.fontFamily = QStringLiteral("DejaVu Sans");
+    doc.fontSizePt = 7;
+    doc.landscape = landscape;
+    doc.blocks.append(paragraph(QStringLiteral("Discharges"), true, 12, ExportParagraph::Align::Center));
+    const auto cell = [](ExportCell c, ExportCell::Align align, bool wrap = false, bool italic = false,
+                         double size = 0) {
+        c.align = align;
+        c.wrap = wrap;
+        c.italic = italic;
+        c.fontSizePt = size;
+        return c;
+    };
+    using A = ExportCell::Align;
+    ExportTable table;
+    table.columnWidthsPt = {90, 40, 40};
+    ExportRow heading = row({cell(text(QStringLiteral("Type of service")), A::Left, true, false, 6),
+                             cell(text(QStringLiteral("Total length of stay")), A::Right, true, false, 6),
+                             cell(text(QStringLiteral("Deaths")), A::Center, false, false, 6)});
+    heading.heightPt = 25;
+    table.headerRows.append(heading);
+    table.rows.append(
+        row({text(QStringLiteral("Medicine")), number(2333, QStringLiteral("#,##0")), cell(number(4), A::General)}));
+    table.rows.append(row({cell(text(QStringLiteral("Local: Provincial"), false, 2), A::Left),
+                           cell(text(QStringLiteral("note")), A::Right, false, true)}));
+    doc.blocks.append(table);
+    return doc;
+}
+
+} // namespace
+
 // The workbook carries the report as it is: its font and sizes, each cell's
 // alignment (a merged cell as the report aligns it, not centred), wrapping
 // headings with their height, and a print setup one page wide, landscape
