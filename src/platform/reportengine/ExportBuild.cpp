@@ -269,10 +269,11 @@ void fitRowHeights(ExportTable &table, const QString &family)
                     const FontDef font{family, size, cell.bold, cell.italic};
                     const QString &text = std::get<QString>(cell.value);
                     const double usable = std::max(1.0, width - kCellPaddingPt);
+                    // The lines of the text: its height over one line's (a
+                    // text of n lines is a little more than n lines high).
                     lines = std::max(
-                        1, int(std::ceil(measureTextHeight(font, text, usable, Align::Left) /
-                                             measureTextHeight(font, QStringLiteral("X"), usable, Align::Left) -
-                                         0.01)));
+                        1, int(std::lround(measureTextHeight(font, text, usable, Align::Left) /
+                                           measureTextHeight(font, QStringLiteral("X"), usable, Align::Left))));
                 }
                 height = std::max(height, lines * size * kLineHeight + 2);
             }

@@ -127,8 +127,7 @@ void appendTable(QByteArray &out, const ExportTable &table, double printableWidt
     const double share = missing ? std::max(36.0, (printableWidthPt - given) / missing) : 0;
     QList<double> widths;
     for (int c = 0; c < columns; ++c)
-        widths.append(c < table.columnWidthsPt.size() && table.columnWidthsPt[c] > 0 ? table.columnWidthsPt[c]
-                                                                                       : share);
+        widths.append(c < table.columnWidthsPt.size() && table.columnWidthsPt[c] > 0 ? table.columnWidthsPt[c] : share);
     fitToPage(widths, table.minimumWidthsPt, printableWidthPt);
     QList<int> edges;
     double x = 0;

@@ -76,92 +76,80 @@ ExportedFile expectations(const reportexport::ExportDocument &doc, const QString
     return file;
 }
 
-class OfficeRoundTrip : public ::testing::TestWithParam<int>
+// Every section of the window for a demo month and a demo year, exported
+// to both formats, then converted by one start of LibreOffice, with a
+// profile of its own.
+QList<ExportedFile> exportAndConvert(DemoReports &demo, const QTemporaryDir &dir)
 {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_dir = new QTemporaryDir;
-        s_demo = new DemoReports();
-        s_files = new QList<ExportedFile>;
-        QStringList paths;
-        for (const auto &[first, last] :
-             {std::pair{QDate(2026, 3, 1), QDate(2026, 3, 31)}, std::pair{QDate(2025, 1, 1), QDate(2025, 12, 31)}}) {
-            s_demo->generate(first, last);
-            for (const catalogue::ReportFile &entry : catalogue::ReportFiles()) {
-                s_demo->open(entry, first, last);
-                const reportexport::ExportDocument doc = modCrystal::pobjReport->exportDocument();
-                for (const auto &[format, type] : {std::pair{QStringLiteral("xls"), reportengine::crEFTExcel80},
-                                                   std::pair{QStringLiteral("rtf"), reportengine::crEFTRichText}}) {
-                    const QString name = QStringLiteral("%1-%2-%3")
-                                             .arg(QFileInfo(entry.file).completeBaseName())
-                                             .arg(first.month() == last.month() ? u"month" : u"year")
-                                             .arg(format);
-                    const QString path = s_dir->filePath(name + QLatin1Char('.') + format);
-                    modCrystal::pobjReport->ExportOptions() = {reportengine::crEDTDiskFile, type, path};
-                    modCrystal::pobjReport->Export(false);
-                    paths.append(path);
-                    s_files->append(expectations(doc, name));
-                }
-                modCrystal::pobjReport.reset();
+    QList<ExportedFile> files;
+    QStringList paths;
+    for (const auto &[first, last] :
+         {std::pair{QDate(2026, 3, 1), QDate(2026, 3, 31)}, std::pair{QDate(2025, 1, 1), QDate(2025, 12, 31)}}) {
+        demo.generate(first, last);
+        for (const catalogue::ReportFile &entry : catalogue::ReportFiles()) {
+            demo.open(entry, first, last);
+            const reportexport::ExportDocument doc = modCrystal::pobjReport->exportDocument();
+            for (const auto &[format, type] : {std::pair{QStringLiteral("xls"), reportengine::crEFTExcel80},
+                                               std::pair{QStringLiteral("rtf"), reportengine::crEFTRichText}}) {
+                const QString name = QStringLiteral("%1-%2-%3")
+                                         .arg(QFileInfo(entry.file).completeBaseName())
+                                         .arg(first.month() == last.month() ? u"month" : u"year")
+                                         .arg(format);
+                const QString path = dir.filePath(name + QLatin1Char('.') + format);
+                modCrystal::pobjReport->ExportOptions() = {reportengine::crEDTDiskFile, type, path};
+                modCrystal::pobjReport->Export(false);
+                paths.append(path);
+                files.append(expectations(doc, name));
             }
+            modCrystal::pobjReport.reset();
         }
-        // One start of LibreOffice for every file, with a profile of its own.
-        QStringList args{QStringLiteral("-env:UserInstallation=file://") + s_dir->filePath(QStringLiteral("profile")),
-                         QStringLiteral("--headless"),
-                         QStringLiteral("--convert-to"),
-                         QStringLiteral("pdf"),
-                         QStringLiteral("--outdir"),
-                         s_dir->filePath(QStringLiteral("pdf"))};
-        run(QStringLiteral("soffice"), args + paths, 170000);
     }
-    static void TearDownTestSuite()
-    {
-        delete s_files;
-        delete s_demo;
-        delete s_dir;
-    }
-
-    static inline QTemporaryDir *s_dir = nullptr;
-    static inline DemoReports *s_demo = nullptr;
-    static inline QList<ExportedFile> *s_files = nullptr;
-};
+    const QStringList args{QStringLiteral("-env:UserInstallation=file://") + dir.filePath(QStringLiteral("profile")),
+                           QStringLiteral("--headless"),
+                           QStringLiteral("--convert-to"),
+                           QStringLiteral("pdf"),
+                           QStringLiteral("--outdir"),
+                           dir.filePath(QStringLiteral("pdf"))};
+    run(QStringLiteral("soffice"), args + paths, 170000);
+    return files;
+}
 
 } // namespace
 
-TEST_P(OfficeRoundTrip, ReadsWholeAndPrintsOnePageWide)
+// One table of files, walked in one test: the conversion is done once.
+TEST(OfficeRoundTrip, EveryExportReadsWholeAndPrintsOnePageWide)
 {
-    ASSERT_LT(GetParam(), s_files->size());
-    const ExportedFile &file = s_files->at(GetParam());
-    SCOPED_TRACE(file.name.toStdString());
-    const QString pdf = s_dir->filePath(QStringLiteral("pdf/") + file.name + QStringLiteral(".pdf"));
-    ASSERT_TRUE(QFileInfo::exists(pdf)) << "LibreOffice did not convert the file";
-    const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    const QStringList tokens = wordsOf(text);
-    const QSet<QString> present(tokens.cbegin(), tokens.cend());
-    EXPECT_FALSE(text.contains(QStringLiteral("###")));
-    const auto notWhole = [&present](const QStringList &expected) {
-        QStringList missing;
-        for (const QString &word : expected)
-            if (!present.contains(word))
-                missing.append(word);
-        return missing.join(QStringLiteral(", ")).toStdString();
-    };
-    EXPECT_EQ(notWhole(file.figures), "") << "figures not read whole";
-    EXPECT_EQ(notWhole(file.words), "") << "heading words not read whole";
+    QTemporaryDir dir;
+    DemoReports demo;
+    const QList<ExportedFile> files = exportAndConvert(demo, dir);
+    ASSERT_EQ(files.size(), catalogue::ReportFiles().size() * 2 * 2);
+    for (const ExportedFile &file : files) {
+        SCOPED_TRACE(file.name.toStdString());
+        const QString pdf = dir.filePath(QStringLiteral("pdf/") + file.name + QStringLiteral(".pdf"));
+        ASSERT_TRUE(QFileInfo::exists(pdf)) << "LibreOffice did not convert the file";
+        const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        const QStringList tokens = wordsOf(text);
+        const QSet<QString> present(tokens.cbegin(), tokens.cend());
+        EXPECT_FALSE(text.contains(QStringLiteral("###")));
+        const auto notWhole = [&present](const QStringList &expected) {
+            QStringList missing;
+            for (const QString &word : expected)
+                if (!present.contains(word))
+                    missing.append(word);
+            return missing.join(QStringLiteral(", ")).toStdString();
+        };
+        EXPECT_EQ(notWhole(file.figures), "") << "figures not read whole";
+        EXPECT_EQ(notWhole(file.words), "") << "heading words not read whole";
 
-    // Page 1 holds the whole title line and the last column: the sheet is not
-    // cut into pages side by side.
-    const QStringList first = wordsOf(
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")}));
-    for (const QString &word : file.firstPage)
-        EXPECT_TRUE(first.contains(word)) << word.toStdString() << " is not on page 1";
-    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)"))
-                                             .match(run(QStringLiteral("pdfinfo"), {pdf}));
-    ASSERT_TRUE(size.hasMatch());
-    EXPECT_EQ(size.captured(1).toDouble() > size.captured(2).toDouble(), file.landscape);
+        // Page 1 holds the whole title line and the last column: the sheet is not
+        // cut into pages side by side.
+        const QStringList first = wordsOf(
+            run(QStringLiteral("pdftotext"), {QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")}));
+        for (const QString &word : file.firstPage)
+            EXPECT_TRUE(first.contains(word)) << word.toStdString() << " is not on page 1";
+        const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)"))
+                                                 .match(run(QStringLiteral("pdfinfo"), {pdf}));
+        ASSERT_TRUE(size.hasMatch());
+        EXPECT_EQ(size.captured(1).toDouble() > size.captured(2).toDouble(), file.landscape);
+    }
 }
-
-// Every section of the window, two periods, two formats.
-INSTANTIATE_TEST_SUITE_P(DemoHospital, OfficeRoundTrip,
-                         ::testing::Range(0, int(catalogue::ReportFiles().size()) * 2 * 2));
