@@ -413,7 +413,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Deaths|--format|pdf|--output|%store/x/../PASSWORD.sqlite",
                     2, QStringLiteral("/store/PASSWORD.sqlite' is inside the store folder '")},
         RefusalCase{"NoCommand", "--year|2026|--period|March", 2,
-                    QStringLiteral("Name a command: generate, export or status.")},
+                    QStringLiteral("Name a command: generate, export, status or setup.")},
         RefusalCase{"PasswordAsOption", "status|--year|2026|--password=monthly-reports-1", 2,
                     QStringLiteral("The password is never taken from the command line")},
         RefusalCase{"PasswordAsShortOption", "status|--year|2026|-p|monthly-reports-1", 2,
