@@ -113,13 +113,13 @@ Arguments parseArguments(const QStringList &args)
         }
     }
 
-    static const QStringList commands = {QStringLiteral("generate"), QStringLiteral("export"),
-                                         QStringLiteral("status")};
+    static const QStringList commands = {QStringLiteral("generate"), QStringLiteral("export"), QStringLiteral("status"),
+                                         QStringLiteral("check")};
     if (parsed.command.isEmpty())
-        throw badArguments(QStringLiteral("Name a command: generate, export or status."));
+        throw badArguments(QStringLiteral("Name a command: generate, export, status or check."));
     if (!commands.contains(parsed.command))
-        throw badArguments(
-            QStringLiteral("'%1' is no command. The commands are: generate, export, status.").arg(parsed.command));
+        throw badArguments(QStringLiteral("'%1' is no command. The commands are: generate, export, status, check.")
+                               .arg(parsed.command));
 
     const int thisYear = QDate::currentDate().year();
     bool numeric = false;
@@ -152,6 +152,8 @@ Arguments parseArguments(const QStringList &args)
     }
     if (parsed.command == u"status" && !parsed.sections.isEmpty())
         throw badArguments(QStringLiteral("status lists every section; --section is not taken."));
+    if (parsed.command == u"check" && !parsed.sections.isEmpty())
+        throw badArguments(QStringLiteral("check looks at the whole period; --section is not taken."));
     if (!parsed.store.isEmpty() && !parsed.server.isEmpty())
         throw badArguments(QStringLiteral("Give either --store or --server, not both."));
     if (parsed.user.trimmed().isEmpty())

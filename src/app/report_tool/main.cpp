@@ -33,6 +33,9 @@ Commands:
             shows it, in Excel (xls), Rich Text (rtf) or PDF (pdf).
   status    Lists each section with its last-generated time for the period,
             or for every period of the year when no period is named.
+  check     Checks the period before it is sent: the rules between the
+            generated sections' figures and the edits on the period's patient
+            records. One line per finding, then the findings by rule.
 
 Options:
   --year YYYY          The year, 1950 to this year.
@@ -53,7 +56,8 @@ Options:
 The password is read from the terminal without echo, or from the environment
 variable VELMORA_PASSWORD for scheduled runs; never from the command line.
 
-Exit codes: 0 done, 1 a section or the export failed, 2 wrong arguments,
+Exit codes: 0 done, 1 a section or the export failed (check: something was
+found), 2 wrong arguments,
 3 not signed in (refused, or the database cannot be reached).
 )";
 
@@ -81,6 +85,8 @@ int run(const QStringList &argv)
         return generate(connection, args);
     if (args.command == u"export")
         return exportReport(connection, args);
+    if (args.command == u"check")
+        return check(connection, args);
     return status(connection, args);
 }
 
