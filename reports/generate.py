@@ -725,7 +725,7 @@ def check_report():
                 section('detail', 11, row_items(cols, 0, 11)),
                 section('group-footer', 14, [
                     el('line', x1=0, y1=1, x2=width, y2=1, pen=0.5),
-                    el('text', 'Findings of the rule', x=36, y=2, w=220, h=10, italic=True, column=2),
+                    el('text', 'finding(s) of this rule', x=36, y=2, w=220, h=10, italic=True, column=2),
                     el('formula', kind='count', over='group', x=0, y=2, w=30, h=10, align='right', format=COUNT,
                        italic=True, column=1),
                 ], group=1),
@@ -733,7 +733,7 @@ def check_report():
                     el('line', x1=0, y1=1, x2=width, y2=1, pen=0.75),
                     el('text', 'No findings: every rule that could be applied holds for this period.', when='no-rows',
                        x=3, y=5, w=width - 6, h=12, italic=True, font_size=9),
-                    el('text', 'Findings in all', when='rows', x=36, y=5, w=220, h=12, bold=True, column=2),
+                    el('text', 'finding(s) in all', when='rows', x=36, y=5, w=220, h=12, bold=True, column=2),
                     el('formula', kind='count', over='report', when='rows', x=0, y=5, w=30, h=12, align='right',
                        format=COUNT, bold=True, column=1),
                 ]),

@@ -286,7 +286,14 @@ public:
     std::optional<Row> sectionI()
     {
         if (!m_sectionI) {
-            const QList<Row> record = RowsOf(m_connection.run(QStringLiteral("Patient_Data..sp_DOH_Report_Section1")));
+            QList<Row> record;
+            try {
+                record = RowsOf(m_connection.run(QStringLiteral("Patient_Data..sp_DOH_Report_Section1")));
+            } catch (const com::ComError &e) {
+                if (!IsMissingObject(e))
+                    throw;
+                note(QStringLiteral("Section I cannot be read: %1").arg(e.description()));
+            }
             m_sectionI = record.isEmpty() ? std::optional<Row>() : record.first();
         }
         return *m_sectionI;

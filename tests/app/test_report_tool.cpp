@@ -326,9 +326,10 @@ TEST_F(DemoStore, CheckListsItsFindingsAndExitsWithWhetherItFoundAny)
         if (fault.first > QDate(2025, 12, 31) || fault.last < QDate(2025, 1, 1))
             continue;
         ++planted;
-        EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^%1: %2, ")
-                                                      .arg(QRegularExpression::escape(fault.rule),
-                                                           QRegularExpression::escape(fault.record))))
+        EXPECT_EQ(lines
+                      .filter(QRegularExpression(
+                          QStringLiteral("^%1: %2, ")
+                              .arg(QRegularExpression::escape(fault.rule), QRegularExpression::escape(fault.record))))
                       .size(),
                   1)
             << fault.record.toStdString();

@@ -5,6 +5,7 @@
 #include "fixtures/DemoReports.h"
 
 #include "buildfile/CheckReport.h"
+#include "buildfile/frmNewDOHBuildFile.h"
 #include "catalogue/ReportFiles.h"
 #include "checks/Check.h"
 #include "embedded/Store.h"
@@ -13,12 +14,16 @@
 #include "reporting/modCrystal.h"
 #include "startup/modSysConstants.h"
 #include "support/ScriptedMessageBox.h"
+#include "support/ShownReports.h"
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLabel>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -127,6 +132,25 @@ TEST_F(DemoCheck, TheReportPrintsAndExportsEveryFinding)
     }
     EXPECT_TRUE(pdf.contains(QStringLiteral("Check"))) << "the title";
     EXPECT_TRUE(xls.contains(modSysConstants::pstrHospitalName)) << "the header";
+}
+
+TEST_F(DemoCheck, TheCheckLinkShowsTheChosenPeriodsFindingsInTheViewer)
+{
+    frmNewDOHBuildFile form;
+    form.InitializeForm(s_demo->connection());
+    form.setTodayProvider([] { return QDate(2026, 3, 1); });
+    form.PrepareForm();
+    form.cboYear->setCurrentText(QStringLiteral("2025"));
+    form.cboMonth->setCurrentIndex(0);
+    form.show();
+    const QList<testing_support::ShownReport> shown =
+        testing_support::Previewing(&form, [&] { QTest::mouseClick(form.lblCheck[0], Qt::LeftButton); });
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.first().caption, QStringLiteral("Check"));
+    EXPECT_EQ(shown.first().file, QStringLiteral("rptVelmoraCheck.rpt"));
+    EXPECT_EQ(shown.first().values, (QStringList{QStringLiteral("01/01/2025"), QStringLiteral("12/31/2025")}));
+    EXPECT_EQ(shown.first().header,
+              (QStringList{modSysConstants::pstrHospitalName, modSysConstants::pstrHospitalAddress1, QString()}));
 }
 
 TEST_F(DemoCheck, TheViewerSaysHowManyFindingsConcernASectionBeforeItsExport)

@@ -445,7 +445,7 @@ public:
         };
         for (int year = m_first.year(); year <= m_last.year(); ++year) {
             const auto on = [year](int month, int day) { return QDate(year, month, day); };
-            stay("unknown-service", on(2, 17), on(2, 20), false, 40, "99", "R", "J18.9");
+            stay("unknown-service", on(2, 17), on(2, 20), false, 40, "X9", "R", "J18.9");
             visit("sex-female-code", on(3, 14), true, born(on(3, 14), 30), "Z34.0");
             stay("sex-male-code", on(4, 8), on(4, 10), false, 60, "25", "R", "N40");
             visit("newborn-code", on(5, 12), false, born(on(5, 12), 34), "P59.9");
