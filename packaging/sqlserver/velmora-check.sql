@@ -9,7 +9,11 @@
 IF OBJECT_ID('dbo.sp_Velmora_Check_PatientRecords', 'P') IS NOT NULL
     DROP PROCEDURE dbo.sp_Velmora_Check_PatientRecords;
 GO
-CREATE PROCEDURE dbo.sp_Velmora_Check_PatientRecords @FromDate varchar(10), @ToDate varchar(10)
+-- @CodeRanges ("O00-O99,Z32-Z36,...") lets the embedded store send only the
+-- records an edit may find something on; here every record is sent, which
+-- gives the same findings.
+CREATE PROCEDURE dbo.sp_Velmora_Check_PatientRecords @FromDate varchar(10), @ToDate varchar(10),
+    @CodeRanges varchar(4000) = NULL
 AS
 BEGIN
     SET NOCOUNT ON;

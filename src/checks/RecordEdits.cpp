@@ -233,7 +233,15 @@ void CheckRecords(adodb::Connection &connection, const Dates &dates, CheckResult
 {
     adodb::ResultSet rs;
     try {
-        rs = connection.run(QStringLiteral("%1 '%2','%3'").arg(kRecordsProcedure, dates.firstText, dates.lastText));
+        // The ranges let the database send only the records an edit may find
+        // something on; the edits themselves are applied here.
+        QStringList ranges;
+        for (const CodeRange &range : CodeRanges())
+            if (!ranges.contains(range.first + QLatin1Char('-') + range.last))
+                ranges.append(range.first + QLatin1Char('-') + range.last);
+        rs =
+            connection.run(QStringLiteral("%1 '%2','%3','%4'")
+                               .arg(kRecordsProcedure, dates.firstText, dates.lastText, ranges.join(QLatin1Char(','))));
     } catch (const com::ComError &e) {
         if (!IsMissingObject(e))
             throw;

@@ -185,7 +185,8 @@ TEST_F(SectionRules, SaysWhatItCouldNotCheckAndReadsOnly)
                          "FROM Patient_Data..tbVelmoraSectionGeneration"),
           QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '03/01/2026','03/31/2026'"),
           QStringLiteral("Patient_Data..sp_Velmora_Check_LatestChange '03/01/2026','03/31/2026'"),
-          QStringLiteral("Patient_Data..sp_Velmora_Check_PatientRecords '03/01/2026','03/31/2026'")})
+          QStringLiteral("Patient_Data..sp_Velmora_Check_PatientRecords '03/01/2026','03/31/2026','O00-O99,Z32-Z36,"
+                         "N70-N98,C51-C58,N40-N51,C60-C63,P00-P96,Z38-Z38'")})
         EXPECT_EQ(sent.count(statement), 1) << statement.toStdString();
     EXPECT_EQ(sent.filter(QStringLiteral("SELECT")).size(), 15) << "each report table read once";
 }

@@ -107,11 +107,16 @@ std::pair<QString, QString> Span(const Arguments &args)
     return {first.toString(Qt::ISODate), last.addDays(1).toString(Qt::ISODate)};
 }
 
-// Every admission, visit and operation of the period with what the edits
+// The admissions, visits and operations of the period with what the edits
 // need: stays admitted, discharged or still in during the period (each
-// once), visits and operations by their date.
+// once), visits and operations by their date. With code ranges given
+// (?3: a JSON list of "A00-B99"), only the records an edit may find
+// anything on: a code in a range, a code or service missing from its table,
+// no diagnosis or cause where one is due, a birth after the event, a stay
+// open at the period's end or ending before it began.
 const char kRecords[] = R"(
 WITH span AS (SELECT COALESCE(MAX(StayDays), 0) AS days FROM Patient_Data.tbAdmission),
+r AS (SELECT substr(value, 1, 3) AS f, substr(value, 5, 3) AS l FROM json_each(?3)),
 stays AS (
   SELECT * FROM Patient_Data.tbAdmission WHERE AdmissionDateTime >= ?1 AND AdmissionDateTime < ?2
   UNION ALL
@@ -132,18 +137,28 @@ LEFT JOIN BUILD_FILE.tbCoService s ON s.ServiceCode = a.ServiceCode
 LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = a.FinalCategory
 LEFT JOIN BUILD_FILE.tbCoICD10Category u
   ON u.CategoryCode = substr(replace(upper(trim(a.UnderlyingCause)), '.', ''), 1, 3)
+WHERE ?3 IS NULL OR s.ServiceCode IS NULL OR c.CategoryCode IS NULL
+  OR (a.UnderlyingCause IS NOT NULL AND u.CategoryCode IS NULL)
+  OR (a.DischargeCondition = 'D' AND a.UnderlyingCause IS NULL)
+  OR a.DischargeDateTime IS NULL OR a.DischargeDateTime >= ?2 OR a.DischargeDateTime < a.AdmissionDateTime
+  OR a.PatientBirthDate > a.AdmissionDateTime
+  OR EXISTS (SELECT 1 FROM r WHERE a.FinalCategory BETWEEN r.f AND r.l OR u.CategoryCode BETWEEN r.f AND r.l)
 UNION ALL
 SELECT 'O', v.OutpatientVisitID, v.PatientID, v.VisitDate, NULL, v.PatientSex, v.PatientBirthDate, NULL, 1,
   v.Diagnosis, v.Diagnosis IS NULL OR c.CategoryCode IS NOT NULL, NULL, 1, NULL
 FROM Patient_Data.tbOutpatientVisit v
 LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = v.DiagnosisCategory
 WHERE v.VisitDate >= ?1 AND v.VisitDate < ?2
+  AND (?3 IS NULL OR (v.Diagnosis IS NOT NULL AND c.CategoryCode IS NULL) OR v.PatientBirthDate > v.VisitDate
+    OR EXISTS (SELECT 1 FROM r WHERE v.DiagnosisCategory BETWEEN r.f AND r.l))
 UNION ALL
 SELECT 'E', e.EmergencyVisitID, e.PatientID, e.VisitDateTime, NULL, e.PatientSex, e.PatientBirthDate, NULL, 1,
   e.Diagnosis, e.Diagnosis IS NULL OR c.CategoryCode IS NOT NULL, NULL, 1, NULL
 FROM Patient_Data.tbEmergencyVisit e
 LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = e.DiagnosisCategory
 WHERE e.VisitDate >= ?1 AND e.VisitDate < ?2
+  AND (?3 IS NULL OR (e.Diagnosis IS NOT NULL AND c.CategoryCode IS NULL) OR e.PatientBirthDate > e.VisitDate
+    OR EXISTS (SELECT 1 FROM r WHERE e.DiagnosisCategory BETWEEN r.f AND r.l))
 UNION ALL
 SELECT 'S', o.OperationID, o.PatientID, o.OperationDateTime, NULL, NULL, NULL, o.ServiceCode,
   o.ServiceCode IS NULL OR s.ServiceCode IS NOT NULL, o.ProcedureCode, p.ProcedureCode IS NOT NULL, NULL, 1, NULL
@@ -151,13 +166,27 @@ FROM Patient_Data.tbOperation o
 LEFT JOIN BUILD_FILE.tbCoService s ON s.ServiceCode = o.ServiceCode
 LEFT JOIN BUILD_FILE.tbCoProcedure p ON p.ProcedureCode = o.ProcedureCode
 WHERE o.OperationDateTime >= ?1 AND o.OperationDateTime < ?2
+  AND (?3 IS NULL OR (o.ServiceCode IS NOT NULL AND s.ServiceCode IS NULL) OR p.ProcedureCode IS NULL)
 )";
 
 ResultSet patientRecords(ProcedureContext &ctx, const Arguments &args)
 {
     const auto [first, after] = Span(args);
+    // "O00-O99,Z32-Z36": each range checked, then as the JSON list json_each reads.
+    QVariant ranges;
+    if (args.count() > 2 && !args.text(2).trimmed().isEmpty()) {
+        static const QRegularExpression range(QStringLiteral("^[A-Z][0-9]{2}-[A-Z][0-9]{2}$"));
+        QStringList quoted;
+        for (const QString &part : args.text(2).split(QLatin1Char(','))) {
+            if (!range.match(part.trimmed()).hasMatch())
+                throw adodb::BackendError(
+                    QStringLiteral("The code range '%1' is not of the form A00-B99.").arg(part.trimmed()), 50000);
+            quoted.append(QLatin1Char('"') + part.trimmed() + QLatin1Char('"'));
+        }
+        ranges = QString(QLatin1Char('[') + quoted.join(QLatin1Char(',')) + QLatin1Char(']'));
+    }
     // Each "?N" becomes a plain "?" bound in order, as the uploads bind theirs.
-    static const QRegularExpression numbered(QStringLiteral("\\?([12])"));
+    static const QRegularExpression numbered(QStringLiteral("\\?([123])"));
     static const QString query = QString::fromLatin1(kRecords);
     QString text;
     QVariantList binds;
@@ -165,7 +194,7 @@ ResultSet patientRecords(ProcedureContext &ctx, const Arguments &args)
     for (const QRegularExpressionMatch &m : numbered.globalMatch(query)) {
         text += QStringView(query).mid(done, m.capturedStart() - done);
         text += QLatin1Char('?');
-        binds.append(m.captured(1) == u"1" ? first : after);
+        binds.append(m.captured(1) == u"1" ? QVariant(first) : m.captured(1) == u"2" ? QVariant(after) : ranges);
         done = m.capturedEnd();
     }
     text += QStringView(query).mid(done);
@@ -190,8 +219,12 @@ void registerCheckProcedures(ProcedureRegistry &registry)
 {
     const QString patientData = QStringLiteral("Patient_Data");
     const QStringList dates = {QStringLiteral("@FromDate"), QStringLiteral("@ToDate")};
-    registry.add(
-        {patientData, QStringLiteral("sp_Velmora_Check_PatientRecords"), dates, -1, Access::Read, patientRecords});
+    registry.add({patientData,
+                  QStringLiteral("sp_Velmora_Check_PatientRecords"),
+                  {QStringLiteral("@FromDate"), QStringLiteral("@ToDate"), QStringLiteral("@CodeRanges")},
+                  2,
+                  Access::Read,
+                  patientRecords});
     registry.add({patientData, QStringLiteral("sp_Velmora_Check_LatestChange"), dates, -1, Access::Read, latestChange});
 }
 
