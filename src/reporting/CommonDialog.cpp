@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSettings>
 
@@ -30,6 +31,41 @@ QString ProposedFileName(const QString &title, const QString &filter)
         name = QStringLiteral("Report");
     const QString pattern = filter.section(QLatin1Char('|'), 1, 1);
     return pattern.startsWith(QLatin1String("*.")) ? name + pattern.mid(1) : name;
+}
+
+QString SectionShortName(const QString &title)
+{
+    static const QHash<QString, QString> names{
+        {QStringLiteral("I. Hospital General Information"), QStringLiteral("I General Information")},
+        {QStringLiteral("I.3.4 Allocation of Beds"), QStringLiteral("I.3.4 Allocation of Beds")},
+        {QStringLiteral("I.9 Laboratory Services"), QStringLiteral("I.9 Laboratory Services")},
+        {QStringLiteral("II. Hospital Operations. A.Summary of Patients in the Hospital"),
+         QStringLiteral("II.A Summary of Patients")},
+        {QStringLiteral("II. Hospital Operations. B. Discharges"), QStringLiteral("II.B Discharges")},
+        {QStringLiteral("II. B.1. Average Length of Stay (ALOS)"), QStringLiteral("II.B.1 ALOS")},
+        {QStringLiteral("II. B.2. Top 10 Leading Causes of Morbidity"), QStringLiteral("II.B.2 Morbidity")},
+        {QStringLiteral("II. B.3 Total Number of Deliveries and B.4 Outpatient Visits"),
+         QStringLiteral("II.B.3 Deliveries, OPD Visits")},
+        {QStringLiteral("II. B.4 Emergency Visits, Testing, Other Services and Diseases Seen"),
+         QStringLiteral("II.B.4 Emergency Visits")},
+        {QStringLiteral("II. C. Deaths"), QStringLiteral("II.C Deaths")},
+        {QStringLiteral("II. C. Deaths 3.Top 10 Leading Causes of Mortality"), QStringLiteral("II.C.3 Mortality")},
+        {QStringLiteral("II.8 Surgical Operations"), QStringLiteral("II.8 Surgical Operations")},
+        {QStringLiteral("II.9.1 10 Leading Major Operations"), QStringLiteral("II.9.1 Major Operations")},
+        {QStringLiteral("II.9.2 10 Leading Minor Operations"), QStringLiteral("II.9.2 Minor Operations")},
+        {QStringLiteral("II. D. Health Associated Infections"), QStringLiteral("II.D Infections")},
+        {QStringLiteral("II. E. Surgical Operations"), QStringLiteral("II.E Surgical Operations")},
+        {QStringLiteral("III.11.4 Leading Causes of Consultation (OPD)(OLD)"),
+         QStringLiteral("III.11.4 OPD Consultations")},
+        {QStringLiteral("II.9.3 10 Leading Causes of Emergency Cases(OLD)"), QStringLiteral("II.9.3 Emergency Cases")},
+    };
+    return names.value(title, title);
+}
+
+QString DocumentName(const QString &title, const QString &period)
+{
+    const QString name = SectionShortName(title);
+    return period.isEmpty() ? name : name + QStringLiteral(" \u2013 ") + period;
 }
 
 namespace {

@@ -44,4 +44,14 @@ QString QtNameFilters(const QString &filter);
 // file name cannot hold on the workstations' systems become "-".
 QString ProposedFileName(const QString &title, const QString &filter);
 
+// A section's short name, as file names and worksheets carry it: its report
+// item's number and a few words ("II. Hospital Operations. B. Discharges"
+// gives "II.B Discharges"); a title the catalogue does not know is kept.
+// At most 31 characters, the longest worksheet name.
+QString SectionShortName(const QString &title);
+
+// The name a section's document for a period is given: "II.B Discharges –
+// March 2026" (the short name alone when the period is empty).
+QString DocumentName(const QString &title, const QString &period);
+
 } // namespace reporting

@@ -196,7 +196,7 @@ void frmReportViewerShared::cmdMore_Click()
 
 void frmReportViewerShared::imgExcel_Click()
 {
-    ExportReport(QStringLiteral("Microsof Excel (*.xls)|*.xls"), reportengine::crEFTExcel80);
+    ExportReport(QStringLiteral("Microsoft Excel (*.xls)|*.xls"), reportengine::crEFTExcel80);
 }
 
 void frmReportViewerShared::imgRTF_Click()
@@ -213,9 +213,11 @@ void frmReportViewerShared::ExportReport(const QString &filter, int formatType)
 {
     try {
         dlgOpen.Filter = filter;
-        // The dialog proposes the report's title as the file's name.
+        // The dialog proposes the section and its period as the file's name.
         if (modCrystal::pobjReport)
-            dlgOpen.FileName = reporting::ProposedFileName(modCrystal::pobjReport->ReportTitle(), filter);
+            dlgOpen.FileName = reporting::ProposedFileName(
+                reporting::DocumentName(modCrystal::pobjReport->ReportTitle(), modCrystal::pobjReport->periodName()),
+                filter);
         // A cancelled Save As ends the export: nothing is written anywhere.
         if (!dlgOpen.ShowSave(this))
             return;

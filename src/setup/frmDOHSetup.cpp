@@ -1,5 +1,6 @@
 #include "frmDOHSetup.h"
 
+#include "SetupChecks.h"
 #include "SetupStatements.h"
 
 #include "adodb/Recordset.h"
@@ -259,27 +260,24 @@ void frmDOHSetup::requireConnection() const
 void frmDOHSetup::LoadSetup()
 {
     requireConnection();
-    adodb::Recordset record;
-    record.Open(setup::LoadSetupStatement(), m_connection, adodb::adUseClient, adodb::adOpenForwardOnly,
-                adodb::adLockReadOnly);
-    if (record.Eof()) {
+    setup::SetupValues values;
+    if (!setup::LoadSetupValues(*m_connection, values)) {
         setWindowTitle(kFirstTimeCaption);
-        txtPediaAge->setText(QStringLiteral("13"));
-        txtNewBornCode->setText(QStringLiteral("13"));
-        txtSurgeryCode->setText(QStringLiteral("23"));
+        values = setup::FirstTimeSetup();
+        txtPediaAge->setText(values.pediaAge);
+        txtNewBornCode->setText(values.newbornCode);
+        txtSurgeryCode->setText(values.surgeryCode);
         m_firstTime = true;
         m_changed = true;
     } else {
         setWindowTitle(kCaption);
-        // A null column shows as an empty box.
-        txtPediaAge->setText(record.Fields(QStringLiteral("PediaAge")).Value().toText());
-        txtNewBornCode->setText(record.Fields(QStringLiteral("NewbornCode")).Value().toText());
-        txtSurgeryCode->setText(record.Fields(QStringLiteral("SurgeryCode")).Value().toText());
+        txtPediaAge->setText(values.pediaAge);
+        txtNewBornCode->setText(values.newbornCode);
+        txtSurgeryCode->setText(values.surgeryCode);
         // The record exists now: a "No" must no longer insist on saving.
         m_firstTime = false;
         m_changed = false;
     }
-    record.Close();
 
     txtNewbornDesc->setText(GetServiceDescription(txtNewBornCode->text()).description);
     txtSurgeryDesc->setText(GetServiceDescription(txtSurgeryCode->text()).description);
@@ -287,21 +285,10 @@ void frmDOHSetup::LoadSetup()
 
 frmDOHSetup::ServiceDescription frmDOHSetup::GetServiceDescription(const QString &code)
 {
-    ServiceDescription result;
     if (com::Trim(code).isEmpty())
-        return result;
+        return {};
     requireConnection();
-    adodb::Recordset service;
-    service.Open(setup::ServiceLookupStatement(code), m_connection, adodb::adUseClient, adodb::adOpenForwardOnly,
-                 adodb::adLockReadOnly);
-    if (service.Eof()) {
-        result.description = QStringLiteral("<undefined>");
-    } else {
-        result.description = service.Fields(QStringLiteral("Service")).Value().toText();
-        result.found = true;
-    }
-    service.Close();
-    return result;
+    return setup::LookUpService(*m_connection, code);
 }
 
 void frmDOHSetup::LookupServiceCode(LookupMode mode, QLineEdit *codeBox, QLineEdit *descriptionBox)
@@ -325,28 +312,12 @@ void frmDOHSetup::LookupServiceCode(LookupMode mode, QLineEdit *codeBox, QLineEd
 
 bool frmDOHSetup::ValidateSetup()
 {
-    QString message;
-    // An age with a fraction would reach the database only to be refused
-    // there with its raw conversion error; the limit is in whole years.
-    const std::optional<QString> age = setup::AgeArgument(txtPediaAge->text());
-    if (!age)
-        modCommon::AppendMessageLine(message, QStringLiteral("Pedia Age should be numeric."));
-    else if (age->contains(QLatin1Char('.')))
-        modCommon::AppendMessageLine(message, QStringLiteral("Pedia Age should be a whole number of years."));
-
-    if (com::Trim(txtNewBornCode->text()).isEmpty())
-        modCommon::AppendMessageLine(message, QStringLiteral("Newborn code is required."));
-    else if (!GetServiceDescription(txtNewBornCode->text()).found)
-        modCommon::AppendMessageLine(message, QStringLiteral("Newborn code is invalid."));
-
-    if (com::Trim(txtSurgeryCode->text()).isEmpty())
-        modCommon::AppendMessageLine(message, QStringLiteral("Surgery code is required."));
-    else if (!GetServiceDescription(txtSurgeryCode->text()).found)
-        modCommon::AppendMessageLine(message, QStringLiteral("Surgery code is invalid."));
-
-    if (!com::Trim(message).isEmpty()) {
-        forms::MsgBox(message, forms::vbOKOnly, kNotification);
-        if (!age || age->contains(QLatin1Char('.')))
+    const setup::SetupMistakes found =
+        setup::CheckSetup(txtPediaAge->text(), txtNewBornCode->text(), txtSurgeryCode->text(),
+                          [this](const QString &code) { return GetServiceDescription(code); });
+    if (!found.message.isEmpty()) {
+        forms::MsgBox(found.message, forms::vbOKOnly, kNotification);
+        if (found.ageWrong)
             txtPediaAge->setFocus(Qt::OtherFocusReason);
         return false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SetupChecks.h"
+
 #include "adodb/Connection.h"
 
 #include <QDialog>
@@ -27,11 +29,7 @@ public:
     void LoadForm();
 
     // What a service look-up found.
-    struct ServiceDescription
-    {
-        QString description;
-        bool found = false;
-    };
+    using ServiceDescription = setup::ServiceDescription;
     enum class LookupMode { Pick, Refresh };
 
     // Fills the boxes from the setup record, or with the defaults when none exists.

@@ -439,7 +439,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"EmptyStore", "status|--year|2026|--user|records|--store=", 2,
                     QStringLiteral("--store needs a value."), kPassword, false},
         RefusalCase{"NoCommand", "--year|2026|--period|March", 2,
-                    QStringLiteral("Name a command: generate, export, status or check.")},
+                    QStringLiteral("Name a command: generate, export, status, setup or check.")},
         RefusalCase{"PasswordAsOption", "status|--year|2026|--password=monthly-reports-1", 2,
                     QStringLiteral("The password is never taken from the command line")},
         RefusalCase{"PasswordAsShortOption", "status|--year|2026|-p|monthly-reports-1", 2,

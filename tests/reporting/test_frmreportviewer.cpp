@@ -208,7 +208,7 @@ TEST_F(ViewerWindowTest, CancelledSaveAsWritesNothingAndSaysNothing)
     window.imgExcel_Click();
     window.imgRTF_Click();
     window.imgPDF_Click();
-    EXPECT_EQ(m_dialog->filters, (QStringList{QStringLiteral("Microsof Excel (*.xls)|*.xls"),
+    EXPECT_EQ(m_dialog->filters, (QStringList{QStringLiteral("Microsoft Excel (*.xls)|*.xls"),
                                               QStringLiteral("Rich Text Format (*.rtf)|*.rtf"),
                                               QStringLiteral("Portable Document Format (*.pdf)|*.pdf")}));
     EXPECT_TRUE(m_box->shown().isEmpty());
@@ -224,7 +224,7 @@ TEST(ProposedFileName, IsTheTitleAFileCanBeNamedWith)
     {
         QString title, filter, expected;
     } cases[] = {
-        {QStringLiteral("II. C. Deaths"), QStringLiteral("Microsof Excel (*.xls)|*.xls"),
+        {QStringLiteral("II. C. Deaths"), QStringLiteral("Microsoft Excel (*.xls)|*.xls"),
          QStringLiteral("II. C. Deaths.xls")},
         {QStringLiteral("I/II: \"A\" <B> | C? *\\"), QStringLiteral("Rich Text Format (*.rtf)|*.rtf"),
          QStringLiteral("I-II- -A- -B- - C- --.rtf")},
@@ -235,6 +235,24 @@ TEST(ProposedFileName, IsTheTitleAFileCanBeNamedWith)
     };
     for (const auto &c : cases)
         EXPECT_EQ(reporting::ProposedFileName(c.title, c.filter), c.expected) << c.title.toStdString();
+}
+
+// A section's document is named by its short name and its period; a title
+// the catalogue does not know keeps its words. The engine names the period
+// from the report's dates.
+TEST(DocumentName, IsTheSectionsShortNameAndItsPeriod)
+{
+    const auto name = [](const char *title, QDate from, QDate to) {
+        return reporting::DocumentName(QString::fromUtf8(title), reportengine::periodName(from, to));
+    };
+    EXPECT_EQ(name("II. Hospital Operations. B. Discharges", {2026, 3, 1}, {2026, 3, 31}),
+              QStringLiteral("II.B Discharges \u2013 March 2026"));
+    EXPECT_EQ(name("II. Hospital Operations. A.Summary of Patients in the Hospital", {2025, 1, 1}, {2025, 12, 31}),
+              QStringLiteral("II.A Summary of Patients \u2013 Year 2025"));
+    EXPECT_EQ(name("II.9.3 10 Leading Causes of Emergency Cases(OLD)", {2026, 7, 1}, {2026, 12, 31}),
+              QStringLiteral("II.9.3 Emergency Cases \u2013 Second SemiAnnual 2026"));
+    EXPECT_EQ(name("II.6 Death", {2026, 4, 1}, {2026, 4, 15}),
+              QStringLiteral("II.6 Death \u2013 April 1, 2026 to April 15, 2026"));
 }
 
 struct ExportCase
@@ -260,8 +278,9 @@ TEST_P(ExportFromWindow, WritesTheChosenFileAndSaysSo)
                              : GetParam().format == 4 ? window.imgRTF
                                                       : window.imgPDF;
     QTest::mouseClick(picture, Qt::LeftButton);
-    // The dialog starts with the report's title as the file's name.
-    EXPECT_EQ(m_dialog->proposed, QStringList{QStringLiteral("Visits by Service.") + target.section(u'.', -1)});
+    // The dialog starts with the report's title and its period as the file's name.
+    EXPECT_EQ(m_dialog->proposed,
+              QStringList{QStringLiteral("Visits by Service \u2013 March 2024.") + target.section(u'.', -1)});
     ASSERT_EQ(m_box->shown().size(), 1);
     EXPECT_EQ(m_box->shown()[0].prompt, QStringLiteral("Export Successful"));
     EXPECT_EQ(m_box->shown()[0].style, forms::vbInformation + forms::vbOKOnly);
@@ -276,14 +295,16 @@ TEST_P(ExportFromWindow, WritesTheChosenFileAndSaysSo)
         EXPECT_TRUE(head.startsWith("{\\rtf1"));
     } else if (GetParam().format == 31) {
         EXPECT_TRUE(head.startsWith("%PDF-"));
-        // Painted from the pages the viewer shows, under the report's title.
+        // Painted from the pages the viewer shows, under the report's title
+        // and its period.
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {target});
         ASSERT_TRUE(info.waitForFinished(30000));
         const QString text = QString::fromUtf8(info.readAllStandardOutput());
         EXPECT_TRUE(text.contains(QStringLiteral("Pages:           %1").arg(pobjReport->pageCount())))
             << text.toStdString();
-        EXPECT_TRUE(text.contains(QStringLiteral("Title:           ") + pobjReport->ReportTitle()))
+        EXPECT_TRUE(text.contains(QStringLiteral("Title:           ") + pobjReport->ReportTitle() +
+                                  QStringLiteral(" \u2013 March 2024\n")))
             << text.toStdString();
     } else {
         EXPECT_EQ(head.toHex(), QByteArray("d0cf11e0a1b11ae1")); // a compound file

@@ -482,9 +482,10 @@ TEST_F(ReportEngineTest, PdfExportCarriesTheSummaryProperties)
                 return line.mid(name.size() + 1).trimmed();
         return QStringLiteral("(absent)");
     };
-    EXPECT_EQ(property(QStringLiteral("Title")), report->ReportTitle());
+    // Title and subject name the period of the report's dates.
+    EXPECT_EQ(property(QStringLiteral("Title")), report->ReportTitle() + QStringLiteral(" \u2013 March 2024"));
     EXPECT_EQ(property(QStringLiteral("Author")), report->ReportAuthor());
-    EXPECT_EQ(property(QStringLiteral("Subject")), report->ReportSubject());
+    EXPECT_EQ(property(QStringLiteral("Subject")), report->ReportSubject() + QStringLiteral(" \u2013 March 2024"));
     EXPECT_EQ(property(QStringLiteral("Pages")), QString::number(report->pageCount()));
     EXPECT_TRUE(testing_support::pdfText(report->ExportOptions().DiskFileName).contains(u"Patient 00300"));
 }
@@ -497,6 +498,8 @@ TEST(PdfInfo, AFileWithoutAReadableTrailerIsLeftToTheCaller)
     EXPECT_TRUE(
         appendPdfInfo("%PDF-1.4\ntrailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n9999\n%%EOF\n", info).isEmpty());
     const QByteArray pdf = "%PDF-1.4\nxref\ntrailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n9\n%%EOF\n";
+    // Bookmarks need the catalogue and the pages, which this file lacks.
+    EXPECT_TRUE(appendPdfInfo(pdf, info, {{QStringLiteral("Deaths"), 0}}).isEmpty());
     const QByteArray updated = appendPdfInfo(pdf, info);
     ASSERT_TRUE(updated.startsWith(pdf));
     EXPECT_TRUE(updated.contains("3 0 obj\n<<\n/Title <FEFF0054>\n/Author <FEFF0041>\n"));

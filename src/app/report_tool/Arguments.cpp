@@ -36,6 +36,21 @@ std::optional<int> periodPosition(const QString &typed)
     return std::nullopt;
 }
 
+// setup takes no period, section or export options, and a value given
+// must not be empty.
+Arguments checkedSetupArguments(const Arguments &parsed)
+{
+    if (!parsed.year.isEmpty() || parsed.period >= 0 || !parsed.sections.isEmpty() || parsed.all ||
+        !parsed.format.isEmpty() || !parsed.output.isEmpty())
+        throw badArguments(QStringLiteral("setup takes only --pedia-age, --newborn-code and --surgery-code (and "
+                                          "the sign-in's options)."));
+    if (!parsed.store.isEmpty() && !parsed.server.isEmpty())
+        throw badArguments(QStringLiteral("Give either --store or --server, not both."));
+    if (parsed.user.trimmed().isEmpty())
+        throw badArguments(QStringLiteral("Name the user who signs in with --user."));
+    return parsed;
+}
+
 } // namespace
 
 const QStringList &formats()
@@ -47,9 +62,11 @@ const QStringList &formats()
 Arguments parseArguments(const QStringList &args)
 {
     Arguments parsed;
-    const QStringList valued = {QStringLiteral("--year"),   QStringLiteral("--period"), QStringLiteral("--section"),
-                                QStringLiteral("--format"), QStringLiteral("--output"), QStringLiteral("--store"),
-                                QStringLiteral("--server"), QStringLiteral("--user")};
+    const QStringList valued = {
+        QStringLiteral("--year"),         QStringLiteral("--period"),      QStringLiteral("--section"),
+        QStringLiteral("--format"),       QStringLiteral("--output"),      QStringLiteral("--store"),
+        QStringLiteral("--server"),       QStringLiteral("--user"),        QStringLiteral("--pedia-age"),
+        QStringLiteral("--newborn-code"), QStringLiteral("--surgery-code")};
     // An option where a value is due means the value was left out: it is
     // not taken as the value ("--year --period March" is no year "--period").
     const auto isOption = [&valued](const QString &text) {
@@ -104,6 +121,12 @@ Arguments parseArguments(const QStringList &args)
                 parsed.server = value;
             else if (option == u"--user")
                 parsed.user = value;
+            else if (option == u"--pedia-age")
+                parsed.pediaAge = value;
+            else if (option == u"--newborn-code")
+                parsed.newbornCode = value;
+            else if (option == u"--surgery-code")
+                parsed.surgeryCode = value;
         } else if (option == u"--all" && !hasValue) {
             parsed.all = true;
         } else if (!option.startsWith(QLatin1Char('-')) && parsed.command.isEmpty()) {
@@ -114,12 +137,17 @@ Arguments parseArguments(const QStringList &args)
     }
 
     static const QStringList commands = {QStringLiteral("generate"), QStringLiteral("export"), QStringLiteral("status"),
-                                         QStringLiteral("check")};
+                                         QStringLiteral("setup"), QStringLiteral("check")};
     if (parsed.command.isEmpty())
-        throw badArguments(QStringLiteral("Name a command: generate, export, status or check."));
+        throw badArguments(QStringLiteral("Name a command: generate, export, status, setup or check."));
     if (!commands.contains(parsed.command))
-        throw badArguments(QStringLiteral("'%1' is no command. The commands are: generate, export, status, check.")
-                               .arg(parsed.command));
+        throw badArguments(
+            QStringLiteral("'%1' is no command. The commands are: generate, export, status, setup, check.")
+                .arg(parsed.command));
+    if (parsed.command == u"setup")
+        return checkedSetupArguments(parsed);
+    if (parsed.pediaAge || parsed.newbornCode || parsed.surgeryCode)
+        throw badArguments(QStringLiteral("--pedia-age, --newborn-code and --surgery-code are for setup only."));
 
     const int thisYear = QDate::currentDate().year();
     bool numeric = false;
@@ -135,13 +163,16 @@ Arguments parseArguments(const QStringList &args)
         throw badArguments(QStringLiteral("Name the period with --period."));
     if (parsed.command == u"generate" && parsed.sections.isEmpty() && !parsed.all)
         throw badArguments(QStringLiteral("Name the sections with --section, or give --all."));
-    if (parsed.command != u"generate" && parsed.all)
-        throw badArguments(QStringLiteral("--all is for generate only."));
-    if (parsed.command == u"generate" && parsed.all && !parsed.sections.isEmpty())
+    if (parsed.command == u"status" && parsed.all)
+        throw badArguments(QStringLiteral("--all is for generate and export only."));
+    if (parsed.all && !parsed.sections.isEmpty())
         throw badArguments(QStringLiteral("Give either --section or --all, not both."));
     if (parsed.command == u"export") {
-        if (parsed.sections.size() != 1)
-            throw badArguments(QStringLiteral("Name the one section to export with --section."));
+        if (parsed.all && parsed.format == u"rtf")
+            throw badArguments(QStringLiteral("The whole period is written as one pdf or xls file, not rtf."));
+        if (parsed.sections.size() != 1 && !parsed.all)
+            throw badArguments(
+                QStringLiteral("Name the one section to export with --section, or give --all for every section."));
         if (parsed.format.isEmpty())
             throw badArguments(
                 QStringLiteral("Name the format with --format: %1.").arg(formats().join(QStringLiteral(", "))));

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace catalogue {
 struct ReportItem;
 }
@@ -24,6 +26,8 @@ struct Arguments
     QString store;
     QString server;
     QString user;
+    // setup: the values to save; those not given keep the saved ones.
+    std::optional<QString> pediaAge, newbornCode, surgeryCode;
 };
 
 // The arguments after the program's name; throws Stop (kBadArguments) with

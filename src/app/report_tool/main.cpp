@@ -30,9 +30,14 @@ Commands:
             entry and its upload, kept together or not at all. One line per
             section (title, time taken, OK or why it failed), then a summary.
   export    Writes one section's report for a period to a file, as Print
-            shows it, in Excel (xls), Rich Text (rtf) or PDF (pdf).
+            shows it, in Excel (xls), Rich Text (rtf) or PDF (pdf). With
+            --all, every section of the period in one file: a PDF with a
+            contents page and a bookmark per section, or a workbook with a
+            sheet per section; sections not generated are listed as such.
   status    Lists each section with its last-generated time for the period,
             or for every period of the year when no period is named.
+  setup     Shows the DOH report setup, or saves the values given, with
+            the checks and messages of the Setup dialog.
   check     Checks the period before it is sent: the rules between the
             generated sections' figures and the edits on the period's patient
             records. One line per finding, then the findings by rule.
@@ -44,10 +49,13 @@ Options:
                        SemiAnnual.
   --section SECTION    A section by its title, or by its report ID when only
                        one section has it ("I."). Repeat for more.
-  --all                Every section the window lists (generate).
+  --all                Every section the window lists (generate, export).
   --format FORMAT      xls, rtf or pdf (export).
   --output FILE        The file to write (export). Nothing is left there when
                        the export fails.
+  --pedia-age N        Paediatric: age <= N years (setup).
+  --newborn-code CODE  The newborns' service code (setup).
+  --surgery-code CODE  The surgery service code (setup).
   --store FOLDER       The embedded store (default: the program's own).
   --server SERVER      A SQL Server instead: host, host,port or host\instance.
   --user NAME          The user who signs in.
@@ -57,7 +65,7 @@ The password is read from the terminal without echo, or from the environment
 variable VELMORA_PASSWORD for scheduled runs; never from the command line.
 
 Exit codes: 0 done, 1 a section or the export failed (check: something was
-found), 2 wrong arguments,
+found), 2 wrong arguments (or setup values the Setup dialog refuses),
 3 not signed in (refused, or the database cannot be reached).
 )";
 
@@ -85,6 +93,8 @@ int run(const QStringList &argv)
         return generate(connection, args);
     if (args.command == u"export")
         return exportReport(connection, args);
+    if (args.command == u"setup")
+        return setupReport(connection, args);
     if (args.command == u"check")
         return check(connection, args);
     return status(connection, args);

@@ -1,4 +1,5 @@
 #include "Fill.h"
+#include "Painter.h"
 #include "ReportEngine.h"
 
 #include "reportexport/ExportDocument.h"
@@ -6,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace reportengine {
@@ -17,6 +19,14 @@ using reportexport::ExportParagraph;
 using reportexport::ExportRow;
 using reportexport::ExportTable;
 
+// An office program draws a cell's text with metrics of its own and pads the
+// cell on both sides; a column measured at the report's font gets this much
+// more, so that no figure shows as "###" and no heading word breaks.
+constexpr double kWidthSafety = 1.12;
+constexpr double kCellPaddingPt = 6;
+// The line height an office program gives a font size.
+constexpr double kLineHeight = 1.3;
+
 ExportCell textCell(const QString &text)
 {
     ExportCell cell;
@@ -24,25 +34,46 @@ ExportCell textCell(const QString &text)
     return cell;
 }
 
-// Items of a band grouped into lines by their top, each line left to right.
-QList<QList<const BandItem *>> linesOf(const Band &band, bool gridItems)
+ExportCell::Align cellAlign(Align align)
 {
-    std::map<long, QList<const BandItem *>> byTop;
+    switch (align) {
+    case Align::Center:
+        return ExportCell::Align::Center;
+    case Align::Right:
+        return ExportCell::Align::Right;
+    case Align::Left:
+        break;
+    }
+    return ExportCell::Align::Left;
+}
+
+// A band's printed texts as lines, by their top, each left to right: a line
+// holds grid items (with a column) and free texts (without one).
+struct Line
+{
+    QList<const BandItem *> grid;
+    QList<const BandItem *> free;
+};
+
+QList<Line> linesOf(const Band &band)
+{
+    std::map<long, Line> byTop;
     for (const BandItem &item : band.items) {
         if (item.item.kind != DisplayItem::Kind::Text || item.pageDependent)
             continue;
-        if ((item.column > 0) != gridItems)
+        if (item.column == 0 && item.item.text.trimmed().isEmpty())
             continue;
-        if (!gridItems && item.item.text.trimmed().isEmpty())
-            continue;
-        byTop[std::lround(item.item.rect.top() * 2)].append(&item);
+        Line &line = byTop[std::lround(item.item.rect.top() * 2)];
+        (item.column > 0 ? line.grid : line.free).append(&item);
     }
-    QList<QList<const BandItem *>> lines;
-    for (auto &[top, items] : byTop) {
-        std::stable_sort(items.begin(), items.end(), [](const BandItem *a, const BandItem *b) {
-            return a->item.rect.left() < b->item.rect.left();
-        });
-        lines.append(items);
+    const auto leftToRight = [](const BandItem *a, const BandItem *b) {
+        return a->item.rect.left() < b->item.rect.left();
+    };
+    QList<Line> lines;
+    for (auto &[top, line] : byTop) {
+        std::stable_sort(line.grid.begin(), line.grid.end(), leftToRight);
+        std::stable_sort(line.free.begin(), line.free.end(), leftToRight);
+        lines.append(line);
     }
     return lines;
 }
@@ -52,12 +83,15 @@ ExportParagraph paragraphOf(const QList<const BandItem *> &line, const Document 
     ExportParagraph p;
     QStringList texts;
     bool bold = true;
+    bool italic = true;
     for (const BandItem *item : line) {
         texts << item->item.text;
         bold = bold && doc.fonts.value(item->item.font).bold;
+        italic = italic && doc.fonts.value(item->item.font).italic;
     }
     p.text = texts.join(QStringLiteral("  "));
     p.bold = bold;
+    p.italic = italic;
     p.fontSizePt = doc.fonts.value(line.first()->item.font).sizePt;
     if (line.size() == 1)
         p.align = line.first()->item.align == Align::Center  ? ExportParagraph::Align::Center
@@ -66,32 +100,84 @@ ExportParagraph paragraphOf(const QList<const BandItem *> &line, const Document 
     return p;
 }
 
-ExportRow rowOf(const QList<const BandItem *> &line, const Document &doc, int columns, bool forceBold)
+ExportCell cellOf(const BandItem &item, const Document &doc, bool forceBold)
 {
-    ExportRow row;
-    int next = 1;
-    for (const BandItem *item : line) {
-        if (item->column < next)
+    ExportCell cell;
+    if (item.number)
+        cell.value = *item.number;
+    else
+        cell.value = item.item.text;
+    cell.numberFormat = item.number ? item.numberFormat : QString();
+    const FontDef font = doc.fonts.value(item.item.font);
+    cell.bold = forceBold || font.bold;
+    cell.italic = font.italic;
+    cell.fontSizePt = font.sizePt;
+    cell.align = cellAlign(item.item.align);
+    cell.wrap = item.item.wrap;
+    return cell;
+}
+
+// A line of the grid as a row: each grid item in its column; a free text on
+// the line (a value printed beside its caption, as "Provincial" after
+// "Local:") joins the cell on its left, or takes the blank cell it stands in.
+ExportRow rowOf(const Line &line, const Document &doc, int columns, bool forceBold)
+{
+    QList<ExportCell> cells(columns, textCell(QString()));
+    QList<bool> covered(columns, false); // inside a wider cell
+    QList<int> owner(columns, -1);       // the column whose cell covers this one
+    for (const BandItem *item : line.grid) {
+        const int c = item->column - 1;
+        if (c >= columns || covered[c])
             continue; // overlaps a cell already placed
-        while (next < item->column) {
-            row.cells.append(textCell(QString()));
-            ++next;
+        cells[c] = cellOf(*item, doc, forceBold);
+        cells[c].columnSpan = std::max(1, std::min(item->span, columns - c));
+        for (int k = c; k < c + cells[c].columnSpan; ++k) {
+            covered[k] = true;
+            owner[k] = c;
         }
-        ExportCell cell;
-        if (item->number)
-            cell.value = *item->number;
-        else
-            cell.value = item->item.text;
-        cell.numberFormat = item->number ? item->numberFormat : QString();
-        cell.bold = forceBold || doc.fonts.value(item->item.font).bold;
-        cell.columnSpan = std::max(1, std::min(item->span, columns - next + 1));
-        next += cell.columnSpan;
-        row.cells.append(cell);
     }
-    while (next <= columns) {
-        row.cells.append(textCell(QString()));
-        ++next;
+    for (const BandItem *item : line.free) {
+        const BandItem *left = nullptr;
+        for (const BandItem *g : line.grid)
+            if (g->item.rect.left() <= item->item.rect.left() && g->column - 1 < columns && owner[g->column - 1] >= 0)
+                left = g;
+        const int c = left ? owner[left->column - 1] : -1;
+        if (c >= 0 && !cells[c].isNumber()) {
+            QString &text = std::get<QString>(cells[c].value);
+            text = text.isEmpty() ? item->item.text : text + QLatin1Char(' ') + item->item.text;
+            continue;
+        }
+        const int free = int(std::find(covered.begin() + std::max(0, c + 1), covered.end(), false) - covered.begin());
+        if (free < columns) {
+            cells[free] = cellOf(*item, doc, forceBold);
+            covered[free] = true;
+            owner[free] = free;
+        }
     }
+    ExportRow row;
+    for (int c = 0; c < columns;) {
+        row.cells.append(cells[c]);
+        c += covered[c] && owner[c] == c ? cells[c].columnSpan : 1;
+    }
+    return row;
+}
+
+// A row of its own for a caption between grid lines (a group's name, a
+// note), across the table.
+ExportRow captionRow(const Line &line, const Document &doc, int columns)
+{
+    const ExportParagraph p = paragraphOf(line.free, doc);
+    ExportCell cell = textCell(p.text);
+    cell.bold = p.bold;
+    cell.italic = p.italic;
+    cell.fontSizePt = p.fontSizePt;
+    cell.align = p.align == ExportParagraph::Align::Center  ? ExportCell::Align::Center
+                 : p.align == ExportParagraph::Align::Right ? ExportCell::Align::Right
+                                                            : ExportCell::Align::Left;
+    cell.wrap = line.free.size() == 1 && line.free.first()->item.wrap;
+    cell.columnSpan = std::max(1, columns);
+    ExportRow row;
+    row.cells.append(cell);
     return row;
 }
 
@@ -103,6 +189,106 @@ const Band *firstPageHeader(const Document &doc)
     return nullptr;
 }
 
+// What a cell needs across: its whole text, or for a wrapping text (or,
+// with words, any text) its longest word, at the cell's font.
+double neededWidth(const ExportCell &cell, const QString &family, bool words)
+{
+    const QString shown =
+        cell.isNumber() ? formatNumber(std::get<double>(cell.value), cell.numberFormat) : std::get<QString>(cell.value);
+    if (shown.trimmed().isEmpty())
+        return 0;
+    const FontDef font{family, cell.fontSizePt > 0 ? cell.fontSizePt : 9, cell.bold, cell.italic};
+    double widest = 0;
+    if (cell.wrap || (words && !cell.isNumber())) {
+        static const QRegularExpression blanks(QStringLiteral("\\s+"));
+        for (const QString &word : shown.split(blanks, Qt::SkipEmptyParts))
+            widest = std::max(widest, measureTextWidth(font, word));
+    } else {
+        for (const QString &part : shown.split(QLatin1Char('\n')))
+            widest = std::max(widest, measureTextWidth(font, part));
+    }
+    return widest * kWidthSafety + kCellPaddingPt;
+}
+
+// Widens the columns so that every value and every heading word fits: one
+// column's cells first, then the cells across several columns, which share
+// what they still lack among their columns. The least widths are found the
+// same way with every text wrapped at its words.
+void fitColumns(ExportTable &table, const QString &family)
+{
+    const int columns = int(table.columnWidthsPt.size());
+    table.minimumWidthsPt = QList<double>(columns, 0);
+    for (QList<double> *widths : {&table.columnWidthsPt, &table.minimumWidthsPt}) {
+        const bool words = widths == &table.minimumWidthsPt;
+        QList<std::tuple<int, int, double>> wide; // first column, span, width
+        for (const QList<ExportRow> *rows : {&table.headerRows, &table.rows})
+            for (const ExportRow &row : *rows) {
+                int c = 0;
+                for (const ExportCell &cell : row.cells) {
+                    const int span = std::max(1, cell.columnSpan);
+                    if (c >= columns)
+                        break;
+                    const double needed = neededWidth(cell, family, words);
+                    if (span == 1)
+                        (*widths)[c] = std::max((*widths)[c], needed);
+                    else if (span < columns) // a caption across the table wraps there
+                        wide.append({c, std::min(span, columns - c), needed});
+                    c += span;
+                }
+            }
+        for (const auto &[first, span, needed] : wide) {
+            double has = 0;
+            for (int k = first; k < first + span; ++k)
+                has += (*widths)[k];
+            if (has < needed)
+                for (int k = first; k < first + span; ++k)
+                    (*widths)[k] += (needed - has) / span;
+        }
+    }
+    for (int c = 0; c < columns; ++c)
+        table.minimumWidthsPt[c] = std::min(table.minimumWidthsPt[c], table.columnWidthsPt[c]);
+}
+
+// The height a row needs in an office program: its tallest cell, a wrapping
+// text as many lines as it takes at its columns' width.
+void fitRowHeights(ExportTable &table, const QString &family)
+{
+    for (QList<ExportRow> *rows : {&table.headerRows, &table.rows})
+        for (ExportRow &row : *rows) {
+            double height = 0;
+            int c = 0;
+            for (const ExportCell &cell : row.cells) {
+                const int span = std::max(1, cell.columnSpan);
+                double width = 0;
+                for (int k = c; k < c + span && k < table.columnWidthsPt.size(); ++k)
+                    width += table.columnWidthsPt[k];
+                c += span;
+                const double size = cell.fontSizePt > 0 ? cell.fontSizePt : 9;
+                int lines = 1;
+                if (cell.wrap && !cell.isNumber()) {
+                    const FontDef font{family, size, cell.bold, cell.italic};
+                    const QString &text = std::get<QString>(cell.value);
+                    const double usable = std::max(1.0, width - kCellPaddingPt);
+                    // The lines of the text: its height over one line's (a
+                    // text of n lines is a little more than n lines high).
+                    lines = std::max(
+                        1, int(std::lround(measureTextHeight(font, text, usable, Align::Left) /
+                                           measureTextHeight(font, QStringLiteral("X"), usable, Align::Left))));
+                }
+                height = std::max(height, lines * size * kLineHeight + 2);
+            }
+            row.heightPt = std::ceil(height);
+        }
+}
+
+QString reportFamily(const Document &doc)
+{
+    for (const FontDef &f : doc.fonts)
+        if (!f.family.isEmpty())
+            return f.family;
+    return QStringLiteral("DejaVu Sans");
+}
+
 } // namespace
 
 reportexport::ExportDocument buildExportDocument(const Document &doc, Report &report)
@@ -111,6 +297,7 @@ reportexport::ExportDocument buildExportDocument(const Document &doc, Report &re
     reportexport::ExportDocument out;
     out.title = report.ReportTitle();
     out.author = report.ReportAuthor();
+    out.subject = report.ReportSubject();
     QString sheet = (out.title.isEmpty() ? def.name : out.title);
     sheet.remove(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]")));
     sheet = sheet.trimmed().left(31).trimmed();
@@ -118,6 +305,8 @@ reportexport::ExportDocument buildExportDocument(const Document &doc, Report &re
     out.pageSizePt = def.pageSize;
     out.landscape = def.landscape;
     out.marginPt = def.margins.left();
+    out.fontFamily = reportFamily(doc);
+    out.fontSizePt = def.font.sizePt;
 
     int columns = 0;
     for (const Band &band : doc.bands)
@@ -130,58 +319,49 @@ reportexport::ExportDocument buildExportDocument(const Document &doc, Report &re
         table.columnWidthsPt.append(c < doc.columnWidths.size() && doc.columnWidths[c] > 0 ? doc.columnWidths[c] : 72);
     bool tableStarted = false;
     QList<ExportParagraph> after;
-    const auto startTable = [&] { tableStarted = true; };
 
     for (const Band &band : doc.bands) {
         if (band.kind == SectionKind::PageFooter)
             continue;
-        const auto gridLines = linesOf(band, true);
-        const auto textLines = linesOf(band, false);
+        const QList<Line> lines = linesOf(band);
         if (columns == 0) {
             // A report without grid columns exports as text lines.
             if (band.kind != SectionKind::PageHeader || &band == firstPageHeader(doc))
-                for (const auto &line : textLines)
-                    out.blocks.append(paragraphOf(line, doc));
+                for (const Line &line : lines)
+                    out.blocks.append(paragraphOf(line.free, doc));
             continue;
         }
-        if (band.kind == SectionKind::PageHeader) {
-            for (const auto &line : textLines)
-                out.blocks.append(paragraphOf(line, doc));
-            for (const auto &line : gridLines)
-                table.headerRows.append(rowOf(line, doc, columns, true));
+        const bool hasGrid = std::any_of(lines.cbegin(), lines.cend(), [](const Line &l) { return !l.grid.isEmpty(); });
+        if (band.kind == SectionKind::ReportFooter && !hasGrid) {
+            for (const Line &line : lines)
+                after.append(paragraphOf(line.free, doc));
             continue;
         }
-        if (band.kind == SectionKind::ReportHeader && !tableStarted) {
-            // The header block: title, hospital, period.
-            for (const auto &line : textLines)
-                out.blocks.append(paragraphOf(line, doc));
-            for (const auto &line : gridLines) {
-                startTable();
+        // Lines in their order on the page: before the table starts a free
+        // line is a heading paragraph (the header block: title, hospital,
+        // period), inside it a row of its own.
+        for (const Line &line : lines) {
+            if (band.kind == SectionKind::PageHeader) {
+                if (!line.grid.isEmpty())
+                    table.headerRows.append(rowOf(line, doc, columns, true));
+                else
+                    out.blocks.append(paragraphOf(line.free, doc));
+            } else if (!line.grid.isEmpty()) {
+                tableStarted = true;
                 table.rows.append(rowOf(line, doc, columns, false));
+            } else if (!tableStarted && band.kind == SectionKind::ReportHeader) {
+                out.blocks.append(paragraphOf(line.free, doc));
+            } else {
+                tableStarted = true;
+                table.rows.append(captionRow(line, doc, columns));
             }
-            continue;
         }
-        if (band.kind == SectionKind::ReportFooter && (gridLines.isEmpty() || columns == 0)) {
-            for (const auto &line : textLines)
-                after.append(paragraphOf(line, doc));
-            continue;
-        }
-        startTable();
-        // A caption between grid lines (a group's name) becomes a row of its own.
-        for (const auto &line : textLines) {
-            ExportRow row;
-            const ExportParagraph p = paragraphOf(line, doc);
-            ExportCell cell = textCell(p.text);
-            cell.bold = p.bold;
-            cell.columnSpan = std::max(1, columns);
-            row.cells.append(cell);
-            table.rows.append(row);
-        }
-        for (const auto &line : gridLines)
-            table.rows.append(rowOf(line, doc, columns, false));
     }
-    if (columns > 0 && (!table.rows.isEmpty() || !table.headerRows.isEmpty()))
+    if (columns > 0 && (!table.rows.isEmpty() || !table.headerRows.isEmpty())) {
+        fitColumns(table, out.fontFamily);
+        fitRowHeights(table, out.fontFamily);
         out.blocks.append(table);
+    }
     for (const ExportParagraph &p : after)
         out.blocks.append(p);
     return out;

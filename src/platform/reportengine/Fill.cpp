@@ -92,6 +92,33 @@ QString periodText(const QDate &from, const QDate &to)
            formatDate(to, QStringLiteral("MMMM d, yyyy"));
 }
 
+} // namespace
+
+QString periodName(const QDate &from, const QDate &to)
+{
+    const int year = from.year();
+    const bool sameYear =
+        from.isValid() && to.isValid() && to.year() == year && from.day() == 1 && to.day() == to.daysInMonth();
+    if (sameYear) {
+        const int first = from.month(), last = to.month();
+        const QString y = QString::number(year);
+        static const QStringList ordinals = {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Third"),
+                                             QStringLiteral("Fourth")};
+        if (first == 1 && last == 12)
+            return QStringLiteral("Year ") + y;
+        if (first == last)
+            return QLocale::c().standaloneMonthName(first) + QLatin1Char(' ') + y;
+        if (last == first + 2 && first % 3 == 1)
+            return ordinals.at((first - 1) / 3) + QStringLiteral(" Quarter ") + y;
+        if (last == first + 5 && first % 6 == 1)
+            return ordinals.at((first - 1) / 6) + QStringLiteral(" SemiAnnual ") + y;
+    }
+    return formatDate(from, QStringLiteral("MMMM d, yyyy")) + QStringLiteral(" to ") +
+           formatDate(to, QStringLiteral("MMMM d, yyyy"));
+}
+
+namespace {
+
 std::optional<double> numericOf(const com::Variant &value)
 {
     using T = com::Variant::Type;

@@ -209,6 +209,44 @@ std::vector<std::shared_ptr<DataConnection>> Report::dataConnections() const
     return list;
 }
 
+QString Report::periodName()
+{
+    // A field without a value names no period; the report's fill reports it.
+    try {
+        return periodOfFields();
+    } catch (const com::ComError &) {
+        return QString();
+    }
+}
+
+QString Report::periodOfFields()
+{
+    QList<QDate> dates;
+    for (ParameterFieldDefinition &field : ParameterFields()) {
+        if (field.ValueType() == ParameterType::Date && dates.size() < 2)
+            dates.append(field.effectiveValue().toDateTime().date());
+        else if (field.Name().compare(QStringLiteral("Year"), Qt::CaseInsensitive) == 0) {
+            const QString year = field.effectiveValue().toText().trimmed();
+            if (year.size() == 4 && year.toInt() > 0)
+                return QStringLiteral("Year ") + year;
+        }
+    }
+    return dates.size() == 2 ? reportengine::periodName(dates[0], dates[1]) : QString();
+}
+
+namespace {
+
+// A document's title or subject with the period it covers, so that March's
+// file and the year's do not carry the same properties.
+QString withPeriod(const QString &text, const QString &period)
+{
+    if (period.isEmpty())
+        return text;
+    return text.isEmpty() ? period : text + QStringLiteral(" \u2013 ") + period;
+}
+
+} // namespace
+
 reportexport::ExportDocument Report::exportDocument()
 {
     return buildExportDocument(document(), *root());
@@ -226,7 +264,8 @@ void Report::Export(bool)
         throw com::ComError(errors::ExportInvalid, QStringLiteral("No file name was given for the export."),
                             kEngineSource);
     if (options.FormatType == crEFTPortableDocFormat) {
-        writePdf(document(), options.DiskFileName);
+        const QString period = root()->periodName();
+        writePdf(document(), options.DiskFileName, withPeriod(m_title, period), withPeriod(m_subject, period));
         return;
     }
     if (options.FormatType != crEFTExcel80 && options.FormatType != crEFTRichText)
@@ -234,7 +273,11 @@ void Report::Export(bool)
                             QStringLiteral("The export format %1 is not offered.").arg(options.FormatType),
                             kEngineSource);
 #ifdef VELMORA_HAVE_REPORTEXPORT
-    reportexport::exportToFile(exportDocument(), options.FormatType, options.DiskFileName);
+    reportexport::ExportDocument model = exportDocument();
+    const QString period = root()->periodName();
+    model.title = withPeriod(model.title, period);
+    model.subject = withPeriod(model.subject, period);
+    reportexport::exportToFile(model, options.FormatType, options.DiskFileName);
 #else
     throw com::ComError(errors::ExportInvalid,
                         QStringLiteral("The export format %1 is not available in this build.").arg(options.FormatType),

@@ -204,6 +204,12 @@ public:
     // the options must name the destination.
     void Export(bool promptUser = true);
 
+    // The reporting period the report's values name, as file names and the
+    // document's properties carry it: "March 2026", "First Quarter 2026",
+    // "Year 2026" (two date parameter fields, or a Year field), or "" when
+    // its fields name none.
+    QString periodName();
+
     // Engine side.
     const ReportDef &definition() const { return *m_def; }
     bool isSubreport() const { return m_parent != nullptr; }
@@ -238,6 +244,8 @@ public:
     const FillMonitor &fillMonitor() { return root()->m_fillMonitor; }
 
 private:
+    QString periodOfFields();
+
     std::shared_ptr<const ReportDef> m_def;
     Report *m_parent;
     QString m_title, m_subject, m_author, m_comments;
@@ -251,6 +259,11 @@ private:
     FillLimits m_fillLimits;   // root only
     FillMonitor m_fillMonitor; // root only
 };
+
+// A period in the words of the period box: a month ("March 2026"), a
+// quarter ("First Quarter 2026"), a half year ("First SemiAnnual 2026"), a
+// whole year ("Year 2026"); any other span as "March 1, 2026 to March 15, 2026".
+QString periodName(const QDate &from, const QDate &to);
 
 // The engine's Application: opens report files.
 class Application

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QSaveFile>
 
+#include <functional>
+
 namespace reportexport {
 
 namespace {
@@ -26,12 +28,10 @@ std::unique_ptr<Exporter> exporterForFormat(int formatType)
     }
 }
 
-void exportToFile(const ExportDocument &document, int formatType, const QString &path)
+namespace {
+
+void writeThroughSaveFile(const QString &path, const std::function<void(QIODevice &)> &write)
 {
-    const std::unique_ptr<Exporter> exporter = exporterForFormat(formatType);
-    if (!exporter)
-        throw com::ComError(com::errors::InvalidProcedureCall,
-                            QStringLiteral("The export format %1 is not offered.").arg(formatType));
     const QString shown = QDir::toNativeSeparators(path);
     if (path.isEmpty())
         throw com::ComError(kPathFileAccessError, QStringLiteral("No file name was given for the export."));
@@ -44,7 +44,7 @@ void exportToFile(const ExportDocument &document, int formatType, const QString 
         throw com::ComError(kPathFileAccessError,
                             QStringLiteral("The file %1 could not be written: %2").arg(shown, file.errorString()));
     try {
-        exporter->write(document, file);
+        write(file);
     } catch (const com::ComError &e) {
         file.cancelWriting();
         throw com::ComError(
@@ -53,6 +53,27 @@ void exportToFile(const ExportDocument &document, int formatType, const QString 
     if (!file.commit())
         throw com::ComError(kPathFileAccessError,
                             QStringLiteral("The file %1 could not be written: %2").arg(shown, file.errorString()));
+}
+
+} // namespace
+
+void exportToFile(const ExportDocument &document, int formatType, const QString &path)
+{
+    const std::unique_ptr<Exporter> exporter = exporterForFormat(formatType);
+    if (!exporter)
+        throw com::ComError(com::errors::InvalidProcedureCall,
+                            QStringLiteral("The export format %1 is not offered.").arg(formatType));
+    writeThroughSaveFile(path, [&](QIODevice &device) { exporter->write(document, device); });
+}
+
+void exportWorkbookToFile(const QList<ExportDocument> &documents, const QString &path)
+{
+    writeThroughSaveFile(path, [&](QIODevice &device) {
+        const QByteArray bytes = XlsExporter::workbook(documents);
+        if (device.write(bytes) != bytes.size())
+            throw com::ComError(kPathFileAccessError,
+                                QStringLiteral("The workbook could not be written: %1").arg(device.errorString()));
+    });
 }
 
 } // namespace reportexport

@@ -32,4 +32,8 @@ std::unique_ptr<Exporter> exporterForFormat(int formatType);
 // no half-written file) is left, and a ComError with a clear description is thrown.
 void exportToFile(const ExportDocument &document, int formatType, const QString &path);
 
+// Writes several reports as one Excel 97-2003 workbook, a worksheet each, in
+// the same way.
+void exportWorkbookToFile(const QList<ExportDocument> &documents, const QString &path);
+
 } // namespace reportexport

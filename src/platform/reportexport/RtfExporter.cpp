@@ -40,13 +40,21 @@ const char *alignWord(ExportParagraph::Align align)
     return "\\ql";
 }
 
+// A font size in RTF's half points.
+long halfPoints(double sizePt)
+{
+    return std::lround(std::clamp(sizePt, 1.0, 1638.0) * 2);
+}
+
 void appendParagraph(QByteArray &out, const ExportParagraph &paragraph)
 {
     out.append("\\pard\\plain\\f0\\fs");
-    appendNumber(out, std::lround(std::clamp(paragraph.fontSizePt, 1.0, 1638.0) * 2));
+    appendNumber(out, halfPoints(paragraph.fontSizePt));
     out.append(alignWord(paragraph.align));
     if (paragraph.bold)
         out.append("\\b");
+    if (paragraph.italic)
+        out.append("\\i");
     out.append(' ');
     appendRtfText(out, paragraph.text);
     out.append("\\par\n");
@@ -65,7 +73,43 @@ int columnCount(const ExportTable &table)
     return columns;
 }
 
-void appendTable(QByteArray &out, const ExportTable &table, double printableWidthPt)
+// A cell's paragraph alignment: the report's, or numbers to the right and
+// merged cells centred when it gives none.
+const char *cellAlignWord(const ExportCell &cell)
+{
+    switch (cell.align) {
+    case ExportCell::Align::Left:
+        return "\\ql";
+    case ExportCell::Align::Center:
+        return "\\qc";
+    case ExportCell::Align::Right:
+        return "\\qr";
+    case ExportCell::Align::General:
+        break;
+    }
+    return cell.isNumber() ? "\\qr" : cell.columnSpan > 1 ? "\\qc" : "\\ql";
+}
+
+// A table wider than the page gives up room where its texts can wrap: each
+// column shrinks in proportion to what it has beyond its least width, never
+// below it (a page narrower than every least width leaves the table wider).
+void fitToPage(QList<double> &widths, const QList<double> &minimum, double printableWidthPt)
+{
+    double total = 0, slack = 0;
+    for (qsizetype c = 0; c < widths.size(); ++c) {
+        total += widths[c];
+        if (c < minimum.size())
+            slack += std::max(0.0, widths[c] - minimum[c]);
+    }
+    if (total <= printableWidthPt || slack <= 0)
+        return;
+    const double keep = std::max(0.0, 1.0 - (total - printableWidthPt) / slack);
+    for (qsizetype c = 0; c < widths.size() && c < minimum.size(); ++c)
+        if (widths[c] > minimum[c])
+            widths[c] = minimum[c] + (widths[c] - minimum[c]) * keep;
+}
+
+void appendTable(QByteArray &out, const ExportTable &table, double printableWidthPt, double fontSizePt)
 {
     const int columns = columnCount(table);
     if (columns == 0)
@@ -81,10 +125,14 @@ void appendTable(QByteArray &out, const ExportTable &table, double printableWidt
             ++missing;
     }
     const double share = missing ? std::max(36.0, (printableWidthPt - given) / missing) : 0;
+    QList<double> widths;
+    for (int c = 0; c < columns; ++c)
+        widths.append(c < table.columnWidthsPt.size() && table.columnWidthsPt[c] > 0 ? table.columnWidthsPt[c] : share);
+    fitToPage(widths, table.minimumWidthsPt, printableWidthPt);
     QList<int> edges;
     double x = 0;
     for (int c = 0; c < columns; ++c) {
-        x += c < table.columnWidthsPt.size() && table.columnWidthsPt[c] > 0 ? table.columnWidthsPt[c] : share;
+        x += widths[c];
         edges.append(twips(x));
     }
 
@@ -94,6 +142,7 @@ void appendTable(QByteArray &out, const ExportTable &table, double printableWidt
     QList<int> definitionEdges;
     bool definitionHeader = false;
     QList<int> rowEdges;
+    long currentSize = halfPoints(fontSizePt);
     auto appendRow = [&](const ExportRow &row, bool header) {
         rowEdges.clear();
         int column = 0;
@@ -106,7 +155,9 @@ void appendTable(QByteArray &out, const ExportTable &table, double printableWidt
         if (rowEdges.isEmpty())
             rowEdges.append(edges.last()); // an empty line: one empty cell across the table
         if (definition.isEmpty() || rowEdges != definitionEdges || header != definitionHeader) {
-            definition = "\\trowd\\trgaph72\\trleft0";
+            // A narrow gap between cells: the columns were measured to hold
+            // their texts with little room to spare.
+            definition = "\\trowd\\trgaph40\\trleft-40";
             if (header)
                 definition.append("\\trhdr");
             for (int edge : rowEdges) {
@@ -124,20 +175,34 @@ void appendTable(QByteArray &out, const ExportTable &table, double printableWidt
         for (qsizetype i = 0; i < rowEdges.size() && i < row.cells.size(); ++i) {
             const ExportCell &cell = row.cells.at(i);
             const bool bold = header || cell.bold;
-            out.append(cell.isNumber()       ? "\\pard\\intbl\\qr"
-                       : cell.columnSpan > 1 ? "\\pard\\intbl\\qc"
-                                             : "\\pard\\intbl\\ql");
-            out.append(bold ? "\\b " : " ");
+            out.append("\\pard\\intbl");
+            out.append(cellAlignWord(cell));
+            // Character formatting carries on from cell to cell: the size
+            // is written where it changes.
+            const long size = halfPoints(cell.fontSizePt > 0 ? cell.fontSizePt : fontSizePt);
+            if (size != currentSize) {
+                out.append("\\fs");
+                appendNumber(out, size);
+                currentSize = size;
+            }
+            if (bold)
+                out.append("\\b");
+            if (cell.italic)
+                out.append("\\i");
+            out.append(' ');
             if (cell.isNumber())
                 out.append(formatNumber(std::get<double>(cell.value), cell.numberFormat).toLatin1());
             else
                 appendRtfText(out, std::get<QString>(cell.value));
-            out.append(bold ? "\\b0\\cell\n" : "\\cell\n");
+            out.append(bold ? "\\b0" : "");
+            out.append(cell.italic ? "\\i0\\cell\n" : "\\cell\n");
         }
         out.append("\\row\n");
     };
     // Cells take the table's character formatting; \pard keeps it.
-    out.append("\\pard\\plain\\f0\\fs20\n");
+    out.append("\\pard\\plain\\f0\\fs");
+    appendNumber(out, halfPoints(fontSizePt));
+    out.append('\n');
     for (const ExportRow &row : table.headerRows)
         appendRow(row, true);
     for (const ExportRow &row : table.rows)
@@ -219,12 +284,16 @@ QByteArray RtfExporter::document(const ExportDocument &document)
     QByteArray out;
     out.reserve(4096);
     out.append("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n"
-               "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\n"
+               "{\\fonttbl{\\f0\\fswiss\\fcharset0 ");
+    appendRtfText(out, document.fontFamily.isEmpty() ? QStringLiteral("Arial") : document.fontFamily);
+    out.append(";}}\n"
                "{\\colortbl;\\red0\\green0\\blue0;}\n");
-    if (!document.title.isEmpty() || !document.author.isEmpty()) {
+    if (!document.title.isEmpty() || !document.author.isEmpty() || !document.subject.isEmpty()) {
         out.append("{\\info");
         if (!document.title.isEmpty())
             out.append("{\\title ").append(rtfText(document.title)).append('}');
+        if (!document.subject.isEmpty())
+            out.append("{\\subject ").append(rtfText(document.subject)).append('}');
         if (!document.author.isEmpty())
             out.append("{\\author ").append(rtfText(document.author)).append('}');
         out.append("}\n");
@@ -257,7 +326,7 @@ QByteArray RtfExporter::document(const ExportDocument &document)
         if (const auto *paragraph = std::get_if<ExportParagraph>(&block))
             appendParagraph(out, *paragraph);
         else
-            appendTable(out, std::get<ExportTable>(block), printableWidthPt);
+            appendTable(out, std::get<ExportTable>(block), printableWidthPt, document.fontSizePt);
     }
     out.append("}\n");
     return out;

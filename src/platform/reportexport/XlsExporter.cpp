@@ -43,6 +43,7 @@ enum Record : unsigned {
     kBlank = 0x0201,
     kWindow2 = 0x023E,
     kMergedCells = 0x00E5,
+    kWsBool = 0x0081,
 };
 
 constexpr qsizetype kMaxRecordData = 8224; // a record's data never exceeds this
@@ -63,8 +64,10 @@ enum class Align { General = 0, Left = 1, Center = 2, Right = 3 };
 
 struct Font
 {
-    bool bold = false;
+    QString family = QStringLiteral("Arial");
     int heightTwips = kDefaultFontTwips;
+    bool bold = false;
+    bool italic = false;
     bool operator==(const Font &) const = default;
 };
 
@@ -73,12 +76,13 @@ struct Style
     int font = 0; // font index as XFs count them (4 is skipped)
     int format = 0;
     Align align = Align::General;
+    bool wrap = false;
     bool operator==(const Style &) const = default;
 };
 
 size_t qHash(const Style &s, size_t seed = 0)
 {
-    return ::qHash(s.font * 1000003 + s.format * 8 + int(s.align), seed);
+    return ::qHash(s.font * 1000003 + s.format * 16 + int(s.align) * 2 + int(s.wrap), seed);
 }
 
 struct Cell
@@ -101,34 +105,47 @@ struct Merge
     int firstRow, lastRow, firstColumn, lastColumn;
 };
 
-// The sheet in the shape the records need: fonts, number formats and cell
-// XFs collected while the report's blocks are laid out row by row.
-class SheetBuilder
+// What the workbook's sheets share: fonts, number formats, cell XFs and the
+// shared string table, collected while the sheets are laid out.
+class WorkbookTables
 {
 public:
-    explicit SheetBuilder(const ExportDocument &document);
-
     QList<Font> fonts{Font{}, Font{}, Font{}, Font{}};
     QList<std::pair<int, QString>> customFormats;
     QList<Style> xfs;
     QList<QString> strings;
     quint32 stringReferences = 0;
+
+    int fontIndex(const QString &family, double sizePt, bool bold, bool italic);
+    int formatIndex(const QString &numberFormat);
+    int xfIndex(const Style &style);
+    quint32 stringIndex(const QString &text);
+
+private:
+    QHash<QString, int> m_formats;
+    QHash<Style, int> m_xfs;
+    QHash<QString, quint32> m_strings;
+};
+
+// One worksheet in the shape the records need: the report's blocks laid out
+// row by row, with the merged ranges and the column widths.
+class SheetBuilder
+{
+public:
+    SheetBuilder(const ExportDocument &document, WorkbookTables &tables);
+
+    const ExportDocument &document;
     QList<Row> rows;
     QList<Merge> merges;
     QList<double> columnWidthsPt;
     int columnCount = 1;
 
 private:
-    int fontIndex(bool bold, double sizePt);
-    int formatIndex(const QString &numberFormat);
-    int xfIndex(const Style &style);
-    quint32 stringIndex(const QString &text);
+    void addParagraph(const ExportParagraph &paragraph);
     void addCell(Row &row, int column, const ExportCell &cell, bool bold, int span);
     Row &newRow();
 
-    QHash<QString, int> m_formats;
-    QHash<Style, int> m_xfs;
-    QHash<QString, quint32> m_strings;
+    WorkbookTables &m_tables;
 };
 
 int tableColumns(const ExportTable &table)
@@ -147,7 +164,33 @@ int tableColumns(const ExportTable &table)
     return columns;
 }
 
-SheetBuilder::SheetBuilder(const ExportDocument &document)
+Align alignOf(ExportParagraph::Align align)
+{
+    return align == ExportParagraph::Align::Center  ? Align::Center
+           : align == ExportParagraph::Align::Right ? Align::Right
+                                                    : Align::Left;
+}
+
+// A cell's alignment as the report gives it; without one a merged cell is
+// centred and the rest take Excel's general alignment.
+Align alignOf(const ExportCell &cell, int span)
+{
+    switch (cell.align) {
+    case ExportCell::Align::Left:
+        return Align::Left;
+    case ExportCell::Align::Center:
+        return Align::Center;
+    case ExportCell::Align::Right:
+        return Align::Right;
+    case ExportCell::Align::General:
+        break;
+    }
+    return span > 1 ? Align::Center : Align::General;
+}
+
+SheetBuilder::SheetBuilder(const ExportDocument &doc, WorkbookTables &tables)
+    : document(doc)
+    , m_tables(tables)
 {
     for (const auto &block : document.blocks) {
         if (const auto *table = std::get_if<ExportTable>(&block)) {
@@ -163,49 +206,53 @@ SheetBuilder::SheetBuilder(const ExportDocument &document)
 
     for (const auto &block : document.blocks) {
         if (const auto *paragraph = std::get_if<ExportParagraph>(&block)) {
-            // A header line spans the report's width so that a centred
-            // title sits over the table, as on the printed page.
-            Row &row = newRow();
-            const int font = fontIndex(paragraph->bold, paragraph->fontSizePt);
-            if (paragraph->fontSizePt > 10.5)
-                row.heightTwips = int(std::lround(paragraph->fontSizePt * 20 * 1.3));
-            const Align align = paragraph->align == ExportParagraph::Align::Center  ? Align::Center
-                                : paragraph->align == ExportParagraph::Align::Right ? Align::Right
-                                                                                    : Align::Left;
-            if (paragraph->text.isEmpty())
-                continue;
-            Cell cell;
-            cell.kind = Cell::Kind::Text;
-            cell.xf = xfIndex(Style{font, 0, align});
-            cell.sst = stringIndex(paragraph->text);
-            row.cells.append(cell);
-            if (columnCount > 1) {
-                const int r = int(rows.size()) - 1;
-                merges.append(Merge{r, r, 0, columnCount - 1});
-                for (int c = 1; c < columnCount; ++c) {
-                    Cell blank;
-                    blank.column = c;
-                    blank.xf = cell.xf;
-                    row.cells.append(blank);
+            addParagraph(*paragraph);
+            continue;
+        }
+        const auto &table = std::get<ExportTable>(block);
+        auto addRows = [&](const QList<ExportRow> &source, bool header) {
+            for (const ExportRow &line : source) {
+                Row &row = newRow();
+                if (line.heightPt > 0)
+                    row.heightTwips = int(std::lround(std::clamp(line.heightPt, 2.0, 409.0) * 20));
+                int column = 0;
+                for (const ExportCell &cell : line.cells) {
+                    const int span = std::max(1, cell.columnSpan);
+                    if (column >= kMaxColumns)
+                        break;
+                    addCell(row, column, cell, header || cell.bold, span);
+                    column += span;
                 }
             }
-        } else {
-            const auto &table = std::get<ExportTable>(block);
-            auto addRows = [&](const QList<ExportRow> &source, bool header) {
-                for (const ExportRow &line : source) {
-                    Row &row = newRow();
-                    int column = 0;
-                    for (const ExportCell &cell : line.cells) {
-                        const int span = std::max(1, cell.columnSpan);
-                        if (column >= kMaxColumns)
-                            break;
-                        addCell(row, column, cell, header || cell.bold, span);
-                        column += span;
-                    }
-                }
-            };
-            addRows(table.headerRows, true);
-            addRows(table.rows, false);
+        };
+        addRows(table.headerRows, true);
+        addRows(table.rows, false);
+    }
+}
+
+// A header line spans the report's width so that a centred title sits over
+// the table, as on the printed page.
+void SheetBuilder::addParagraph(const ExportParagraph &paragraph)
+{
+    Row &row = newRow();
+    const int font = m_tables.fontIndex(document.fontFamily, paragraph.fontSizePt, paragraph.bold, paragraph.italic);
+    if (std::fabs(paragraph.fontSizePt - 10) > 0.5)
+        row.heightTwips = int(std::lround(std::clamp(paragraph.fontSizePt * 1.3, 2.0, 409.0) * 20));
+    if (paragraph.text.isEmpty())
+        return;
+    Cell cell;
+    cell.kind = Cell::Kind::Text;
+    cell.xf = m_tables.xfIndex(Style{font, 0, alignOf(paragraph.align)});
+    cell.sst = m_tables.stringIndex(paragraph.text);
+    row.cells.append(cell);
+    if (columnCount > 1) {
+        const int r = int(rows.size()) - 1;
+        merges.append(Merge{r, r, 0, columnCount - 1});
+        for (int c = 1; c < columnCount; ++c) {
+            Cell blank;
+            blank.column = c;
+            blank.xf = cell.xf;
+            row.cells.append(blank);
         }
     }
 }
@@ -226,11 +273,13 @@ void SheetBuilder::addCell(Row &row, int column, const ExportCell &source, bool 
     span = std::min(span, kMaxColumns - column);
     Cell cell;
     cell.column = column;
-    Style style{fontIndex(bold, 10), 0, span > 1 ? Align::Center : Align::General};
+    const double size = source.fontSizePt > 0 ? source.fontSizePt : document.fontSizePt;
+    Style style{m_tables.fontIndex(document.fontFamily, size, bold, source.italic), 0, alignOf(source, span),
+                source.wrap && !source.isNumber()};
     if (source.isNumber()) {
         cell.number = std::get<double>(source.value);
         cell.kind = std::isfinite(cell.number) ? Cell::Kind::Number : Cell::Kind::Blank;
-        style.format = formatIndex(source.numberFormat);
+        style.format = m_tables.formatIndex(source.numberFormat);
     } else {
         QString text = std::get<QString>(source.value);
         if (!text.isEmpty()) {
@@ -241,10 +290,10 @@ void SheetBuilder::addCell(Row &row, int column, const ExportCell &source, bool 
                 text = text.left(keep) + kXlsCutNote;
             }
             cell.kind = Cell::Kind::Text;
-            cell.sst = stringIndex(text);
+            cell.sst = m_tables.stringIndex(text);
         }
     }
-    cell.xf = xfIndex(style);
+    cell.xf = m_tables.xfIndex(style);
     row.cells.append(cell);
     if (span > 1) {
         const int r = int(rows.size()) - 1;
@@ -258,9 +307,10 @@ void SheetBuilder::addCell(Row &row, int column, const ExportCell &source, bool 
     }
 }
 
-int SheetBuilder::fontIndex(bool bold, double sizePt)
+int WorkbookTables::fontIndex(const QString &family, double sizePt, bool bold, bool italic)
 {
-    const Font font{bold, int(std::lround(std::clamp(sizePt, 1.0, 409.0) * 20))};
+    const Font font{family.isEmpty() ? QStringLiteral("Arial") : family.left(255),
+                    int(std::lround(std::clamp(sizePt, 1.0, 409.0) * 20)), bold, italic};
     qsizetype at = fonts.indexOf(font);
     if (at < 0) {
         fonts.append(font);
@@ -269,7 +319,7 @@ int SheetBuilder::fontIndex(bool bold, double sizePt)
     return at < 4 ? int(at) : int(at) + 1; // font index 4 does not exist
 }
 
-int SheetBuilder::formatIndex(const QString &numberFormat)
+int WorkbookTables::formatIndex(const QString &numberFormat)
 {
     // Formats Excel knows by number need no FORMAT record.
     static const QHash<QString, int> builtIn{{QStringLiteral("0"), 1},      {QStringLiteral("0.00"), 2},
@@ -288,7 +338,7 @@ int SheetBuilder::formatIndex(const QString &numberFormat)
     return id;
 }
 
-int SheetBuilder::xfIndex(const Style &style)
+int WorkbookTables::xfIndex(const Style &style)
 {
     if (style == Style{})
         return kFirstCellXf;
@@ -300,7 +350,7 @@ int SheetBuilder::xfIndex(const Style &style)
     return index;
 }
 
-quint32 SheetBuilder::stringIndex(const QString &text)
+quint32 WorkbookTables::stringIndex(const QString &text)
 {
     ++stringReferences;
     const auto it = m_strings.constFind(text);
@@ -350,14 +400,18 @@ void appendString(QByteArray &out, const QString &text)
 
 // XF: font, number format, protection/type/parent, alignment, the "used
 // attribute" flags, no borders, no fill (pattern colours 64/65 = automatic).
-QByteArray xfData(int font, int format, unsigned typeFlags, Align align, unsigned usedFlags)
+QByteArray xfData(int font, int format, unsigned typeFlags, Align align, unsigned usedFlags, bool wrap = false)
 {
     QByteArray d;
     le::u16(d, unsigned(font));
     le::u16(d, unsigned(format));
     le::u16(d, typeFlags);
-    le::u8(d, unsigned(align) | 0x20); // vertical alignment: bottom
-    le::u8(d, 0);                      // no rotation
+    // Vertical alignment: the cells at the top, as the report prints its
+    // texts, so that the figures of a row stand level with a caption that
+    // wraps; the style XFs at the bottom.
+    const bool cell = typeFlags == 0x0001;
+    le::u8(d, unsigned(align) | (wrap ? 0x08 : 0) | (cell ? 0x00 : 0x20));
+    le::u8(d, 0); // no rotation
     le::u16(d, usedFlags);
     le::u32(d, 0);
     le::u32(d, 0);
@@ -369,7 +423,8 @@ QByteArray xfData(int font, int format, unsigned typeFlags, Align align, unsigne
 // size limit. A string's length and flags never split; its characters may,
 // but never inside a character, and the continuation restarts with the
 // high-byte flag. Bucket positions for EXTSST are noted on the way.
-void appendSst(QByteArray &out, const SheetBuilder &sheet, int perBucket, QList<std::pair<quint32, unsigned>> &buckets)
+void appendSst(QByteArray &out, const WorkbookTables &sheet, int perBucket,
+               QList<std::pair<quint32, unsigned>> &buckets)
 {
     qsizetype recordStart = out.size();
     auto startRecord = [&](unsigned type) {
@@ -446,10 +501,19 @@ unsigned paperSize(const QSizeF &portraitPt)
     return 1;
 }
 
-QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
+QByteArray worksheet(const SheetBuilder &sheet, bool first)
 {
+    const ExportDocument &document = sheet.document;
     QByteArray out;
     record(out, kBof, bofData(0x0010));
+
+    // WSBOOL: automatic page breaks shown, outline symbols as Excel's
+    // default, and the print scaled to fit a number of pages (SETUP).
+    {
+        QByteArray d;
+        le::u16(d, 0x04C1 | 0x0100);
+        record(out, kWsBool, d);
+    }
 
     // Page setup: margins in inches, paper size and orientation.
     const double marginInches = std::max(0.0, document.marginPt) / 72.0;
@@ -460,8 +524,8 @@ QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
         le::u16(d, paperSize(document.pageSizePt));
         le::u16(d, 100);                                  // scale
         le::u16(d, 1);                                    // first page number
-        le::u16(d, 1);                                    // fit width
-        le::u16(d, 1);                                    // fit height
+        le::u16(d, 1);                                    // one page wide
+        le::u16(d, 0);                                    // as many pages tall as it takes
         le::u16(d, document.landscape ? 0x0000 : 0x0002); // portrait flag; settings valid
         le::u16(d, 600);
         le::u16(d, 600);
@@ -536,7 +600,7 @@ QByteArray worksheet(const ExportDocument &document, const SheetBuilder &sheet)
     // the sheet selected and shown.
     {
         QByteArray d;
-        le::u16s(d, {0x06B6, 0, 0, 64, 0, 0, 0});
+        le::u16s(d, {first ? 0x06B6u : 0x00B6u, 0, 0, 64, 0, 0, 0}); // only the first sheet selected
         le::u32(d, 0);
         record(out, kWindow2, d);
     }
@@ -580,7 +644,17 @@ QString excelSheetName(const QString &name)
 
 QByteArray XlsExporter::workbook(const ExportDocument &document)
 {
-    const SheetBuilder sheet(document);
+    return workbook(QList<ExportDocument>{document});
+}
+
+QByteArray XlsExporter::workbook(const QList<ExportDocument> &documents)
+{
+    WorkbookTables tables;
+    std::vector<SheetBuilder> sheets;
+    sheets.reserve(std::size_t(documents.size()));
+    for (const ExportDocument &document : documents)
+        sheets.emplace_back(document, tables);
+    const WorkbookTables &sheet = tables;
     QByteArray out;
 
     record(out, kBof, bofData(0x0005));
@@ -605,7 +679,7 @@ QByteArray XlsExporter::workbook(const ExportDocument &document)
     for (const Font &font : sheet.fonts) {
         QByteArray d;
         le::u16(d, unsigned(font.heightTwips));
-        le::u16(d, font.bold ? 0x0001 : 0); // older readers take bold from this bit
+        le::u16(d, (font.bold ? 0x0001 : 0) | (font.italic ? 0x0002 : 0)); // older readers take bold from here
         le::u16(d, 0x7FFF);
         le::u16(d, font.bold ? 700 : 400);
         le::u16(d, 0);
@@ -613,7 +687,7 @@ QByteArray XlsExporter::workbook(const ExportDocument &document)
         le::u8(d, 2); // swiss family
         le::u8(d, 0);
         le::u8(d, 0);
-        appendShortString(d, QStringLiteral("Arial"));
+        appendShortString(d, font.family);
         record(out, kFont, d);
     }
 
@@ -634,7 +708,8 @@ QByteArray XlsExporter::workbook(const ExportDocument &document)
     for (const Style &style : sheet.xfs) {
         const unsigned used =
             (style.format ? 0x0400 : 0) | (style.font ? 0x0800 : 0) | (style.align != Align::General ? 0x1000 : 0);
-        record(out, kXf, xfData(style.font, style.format, 0x0001, style.align, used));
+        record(out, kXf,
+               xfData(style.font, style.format, 0x0001, style.align, used | (style.wrap ? 0x1000 : 0), style.wrap));
     }
 
     // STYLE: the built-in Normal style on XF 0.
@@ -646,14 +721,24 @@ QByteArray XlsExporter::workbook(const ExportDocument &document)
         record(out, kStyle, d);
     }
 
-    // BOUNDSHEET: the worksheet's name and where its BOF starts (patched below).
-    const qsizetype sheetOffsetAt = out.size() + 4;
-    {
+    // BOUNDSHEET: each worksheet's name, unique in the workbook, and where
+    // its BOF starts (patched below).
+    QList<qsizetype> sheetOffsetsAt;
+    QStringList names;
+    for (const SheetBuilder &builder : sheets) {
+        const QString name = excelSheetName(builder.document.sheetName);
+        QString unique = name;
+        for (int n = 2; names.contains(unique, Qt::CaseInsensitive); ++n) {
+            const QString suffix = QStringLiteral(" (%1)").arg(n);
+            unique = excelSheetName(name.left(31 - suffix.size())) + suffix;
+        }
+        names.append(unique);
+        sheetOffsetsAt.append(out.size() + 4);
         QByteArray d;
         le::u32(d, 0);
         le::u8(d, 0); // visible
         le::u8(d, 0); // worksheet
-        appendShortString(d, excelSheetName(document.sheetName));
+        appendShortString(d, unique);
         record(out, kBoundSheet, d);
     }
 
@@ -674,8 +759,10 @@ QByteArray XlsExporter::workbook(const ExportDocument &document)
     }
     record(out, kEof, {});
 
-    le::put32(out, sheetOffsetAt, quint32(out.size()));
-    out.append(worksheet(document, sheet));
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        le::put32(out, sheetOffsetsAt.at(qsizetype(i)), quint32(out.size()));
+        out.append(worksheet(sheets[i], i == 0));
+    }
 
     // Short workbooks are padded so that the stream needs no mini stream.
     if (out.size() < kCompoundMinStreamSize)

@@ -40,7 +40,7 @@ TEST(ExportFormats, OfferedFormats)
     const auto xls = exporterForFormat(kFormatExcel8);
     ASSERT_TRUE(xls);
     EXPECT_EQ(xls->shortName(), QStringLiteral("xls"));
-    EXPECT_EQ(xls->nameFilter(), QStringLiteral("Microsof Excel (*.xls)"));
+    EXPECT_EQ(xls->nameFilter(), QStringLiteral("Microsoft Excel (*.xls)"));
     const auto rtf = exporterForFormat(kFormatRichText);
     ASSERT_TRUE(rtf);
     EXPECT_EQ(rtf->shortName(), QStringLiteral("rtf"));

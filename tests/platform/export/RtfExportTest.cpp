@@ -118,7 +118,7 @@ TEST_F(RtfExport, TableRowsAndHeaderRepeat)
     const QByteArray rtf = RtfExporter::document(sampleReport());
     EXPECT_EQ(rtf.count("\\trowd"), 4);
     EXPECT_EQ(rtf.count("\\trhdr"), 1);
-    EXPECT_TRUE(rtf.contains("\\trowd\\trgaph72\\trleft0\\trhdr"));
+    EXPECT_TRUE(rtf.contains("\\trowd\\trgaph40\\trleft-40\\trhdr"));
     EXPECT_EQ(rtf.count("\\cellx3600"), 3);
     EXPECT_EQ(rtf.count("\\cellx5040"), 4); // the "Total" cell spans two columns
     EXPECT_EQ(rtf.count("\\cellx6480"), 4);

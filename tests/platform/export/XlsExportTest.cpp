@@ -318,3 +318,93 @@ TEST_F(XlsExport, SheetNameIsCleanedInTheFile)
     doc.sheetName = QStringLiteral("Niño: São [Q1]");
     EXPECT_EQ(exportAndRead(doc, dir.path()).name(), QStringLiteral("Niño São Q1"));
 }
+
+namespace {
+
+// A landscape report in a small font of its own: a wrapping heading, a
+// merged cell aligned left, an italic note, a number right-aligned.
+ExportDocument layoutReport(const QString &sheetName, bool landscape)
+{
+    ExportDocument doc;
+    doc.sheetName = sheetName;
+    doc.fontFamily = QStringLiteral("DejaVu Sans");
+    doc.fontSizePt = 7;
+    doc.landscape = landscape;
+    doc.blocks.append(paragraph(QStringLiteral("Discharges"), true, 12, ExportParagraph::Align::Center));
+    const auto cell = [](ExportCell c, ExportCell::Align align, bool wrap = false, bool italic = false,
+                         double size = 0) {
+        c.align = align;
+        c.wrap = wrap;
+        c.italic = italic;
+        c.fontSizePt = size;
+        return c;
+    };
+    using A = ExportCell::Align;
+    ExportTable table;
+    table.columnWidthsPt = {90, 40, 40};
+    ExportRow heading = row({cell(text(QStringLiteral("Type of service")), A::Left, true, false, 6),
+                             cell(text(QStringLiteral("Total length of stay")), A::Right, true, false, 6),
+                             cell(text(QStringLiteral("Deaths")), A::Center, false, false, 6)});
+    heading.heightPt = 25;
+    table.headerRows.append(heading);
+    table.rows.append(
+        row({text(QStringLiteral("Medicine")), number(2333, QStringLiteral("#,##0")), cell(number(4), A::General)}));
+    table.rows.append(row({cell(text(QStringLiteral("Local: Provincial"), false, 2), A::Left),
+                           cell(text(QStringLiteral("note")), A::Right, false, true)}));
+    doc.blocks.append(table);
+    return doc;
+}
+
+} // namespace
+
+// The workbook carries the report as it is: its font and sizes, each cell's
+// alignment (a merged cell as the report aligns it, not centred), wrapping
+// headings with their height, and a print setup one page wide, landscape
+// where the report is. A second sheet of the same name is told apart and
+// is not selected with the first.
+TEST_F(XlsExport, ReportLayoutAndPrintSetupReachTheWorkbook)
+{
+    const QString path =
+        writeFile(dir.path(), QStringLiteral("layout.xls"),
+                  XlsExporter::workbook(QList<ExportDocument>{layoutReport(QStringLiteral("II.B Discharges"), true),
+                                                              layoutReport(QStringLiteral("II.B Discharges"), false)}));
+    const QJsonArray sheets = readXls(path)[u"sheets"].toArray();
+    ASSERT_EQ(sheets.size(), 2);
+    const Sheet first{sheets[0].toObject()};
+    EXPECT_EQ(first.name(), QStringLiteral("II.B Discharges"));
+    EXPECT_EQ(Sheet{sheets[1].toObject()}.name(), QStringLiteral("II.B Discharges (2)"));
+
+    struct Expected
+    {
+        int row, column;
+        int height; // twips
+        int align;  // 0 general, 1 left, 2 centre, 3 right
+        bool wrap, italic, bold;
+    };
+    const QList<Expected> expected{
+        {0, 0, 240, 2, false, false, true},  {1, 0, 120, 1, true, false, true},   {1, 1, 120, 3, true, false, true},
+        {1, 2, 120, 2, false, false, true},  {2, 0, 140, 0, false, false, false}, {2, 1, 140, 0, false, false, false},
+        {3, 0, 140, 1, false, false, false}, {3, 2, 140, 3, false, true, false},
+    };
+    for (const Expected &e : expected) {
+        SCOPED_TRACE(testing::Message() << "row " << e.row << " column " << e.column);
+        const QJsonObject cell = first.cell(e.row, e.column);
+        EXPECT_EQ(cell[u"font"].toString(), QStringLiteral("DejaVu Sans"));
+        EXPECT_EQ(cell[u"height"].toInt(), e.height);
+        EXPECT_EQ(cell[u"align"].toInt(), e.align);
+        EXPECT_EQ(cell[u"wrap"].toBool(), e.wrap);
+        EXPECT_EQ(cell[u"italic"].toBool(), e.italic);
+        EXPECT_EQ(cell[u"bold"].toBool(), e.bold);
+    }
+    EXPECT_EQ(first.json[u"rowHeights"].toObject()[u"1"].toInt(), 500);
+
+    for (int s = 0; s < 2; ++s) {
+        SCOPED_TRACE(testing::Message() << "sheet " << s);
+        const QJsonObject setup = sheets[s].toObject()[u"setup"].toObject();
+        EXPECT_TRUE(setup[u"fitToPage"].toBool());
+        EXPECT_EQ(setup[u"fitWidth"].toInt(), 1);
+        EXPECT_EQ(setup[u"fitHeight"].toInt(), 0);
+        EXPECT_EQ(setup[u"landscape"].toBool(), s == 0);
+        EXPECT_EQ(setup[u"selected"].toBool(), s == 0);
+    }
+}

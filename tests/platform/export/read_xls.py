@@ -1,6 +1,6 @@
 """Reads an exported workbook with xlrd and prints what it holds as JSON:
 sheet names, every cell's type and value, bold and number format per cell,
-merged ranges and column widths. With --stream NAME it prints the size and
+merged ranges, column widths, row heights, fonts and each sheet's print setup. With --stream NAME it prints the size and
 MD5 of one compound-file stream instead; with --extsst it checks that every
 EXTSST bucket points at the start of its shared string."""
 import hashlib
@@ -67,8 +67,35 @@ def extsst(path):
     return {"buckets": len(buckets), "perBucket": dsst, "problems": problems}
 
 
+def print_setup(path):
+    """Each worksheet's WSBOOL fit-to-page flag and its SETUP: fit width and
+    height, landscape, and whether it is selected (WINDOW2)."""
+    with open(path, "rb") as f:
+        stream = xlrd.compdoc.CompDoc(f.read(), logfile=sys.stderr).get_named_stream("Workbook")
+    offsets = [struct.unpack_from("<I", data, 0)[0] for _, rtype, data in records(stream) if rtype == 0x0085]
+    setups = []
+    for start in offsets:
+        pos, found = start, {}
+        while pos + 4 <= len(stream):
+            rtype, size = struct.unpack_from("<HH", stream, pos)
+            data = stream[pos + 4:pos + 4 + size]
+            if rtype == 0x0081:
+                found["fitToPage"] = bool(struct.unpack_from("<H", data)[0] & 0x0100)
+            elif rtype == 0x00A1:
+                _, _, _, width, height, flags = struct.unpack_from("<6H", data)
+                found.update(fitWidth=width, fitHeight=height, landscape=not flags & 0x0002)
+            elif rtype == 0x023E:
+                found["selected"] = bool(struct.unpack_from("<H", data)[0] & 0x0200)
+            elif rtype == 0x000A:
+                break
+            pos += 4 + size
+        setups.append(found)
+    return setups
+
+
 def workbook(path):
     book = xlrd.open_workbook(path, formatting_info=True)
+    setups = print_setup(path)
     sheets = []
     for sheet in book.sheets():
         rows = []
@@ -82,11 +109,15 @@ def workbook(path):
                 cells.append({"type": cell.ctype, "value": cell.value,
                               "bold": bool(font.bold), "format": fmt,
                               "align": xf.alignment.hor_align,
-                              "height": font.height})
+                              "height": font.height, "font": font.name,
+                              "italic": bool(font.italic),
+                              "wrap": bool(xf.alignment.text_wrapped)})
             rows.append(cells)
         sheets.append({"name": sheet.name, "rows": rows,
                        "merged": [list(m) for m in sheet.merged_cells],
-                       "widths": {str(c): info.width for c, info in sheet.colinfo_map.items()}})
+                       "widths": {str(c): info.width for c, info in sheet.colinfo_map.items()},
+                       "rowHeights": {str(r): info.height for r, info in sheet.rowinfo_map.items()},
+                       "setup": setups[len(sheets)]})
     return {"sheets": sheets}
 
 
