@@ -600,6 +600,7 @@ def reports():
                'Operations without a service are counted under the DOH report setup\'s surgery service.'])
 
     files['rptNewDOHHospitalGeneralInformation.rpt'] = hospital_general_information()
+    files['rptVelmoraCheck.rpt'] = check_report()
     return files
 
 
@@ -713,6 +714,52 @@ def hospital_general_information():
                                ('hospital', 'Patient_Data.dbo.tbHospitalInfo')],
                        queries=[('main', 'EXEC {info} {?Year}'), ('hospital', 'SELECT Address1 FROM {hospital}')],
                        data='main', sections=sections, header=None)
+
+
+def check_report():
+    """Check's findings for a period: rows the program gives the report (no
+    table of the database holds them), grouped by rule, with what to do."""
+    width = LANDSCAPE
+    cols = [Col('No.', 'RowOrder', 34), Col('Sections concerned', 'Sections', 226, 'wide'),
+            Col('Figures or record', 'Figures', 460, 'wide')]
+    page_header, _ = column_headings(cols, width, None, 1)
+    sections = [report_header(width, 'subreport'), page_header,
+                section('group-header', 30, [
+                    el('field', name='RuleTitle', x=2, y=5, w=width - 4, h=11, bold=True, font_size=9, can_grow=True),
+                    el('field', name='Action', x=12, y=17, w=width - 14, h=10, italic=True, can_grow=True),
+                ], group=1),
+                section('detail', 11, row_items(cols, 0, 11)),
+                section('group-footer', 14, [
+                    el('line', x1=0, y1=1, x2=width, y2=1, pen=0.5),
+                    el('text', 'finding(s) of this rule', x=36, y=2, w=220, h=10, italic=True, column=2),
+                    el('formula', kind='count', over='group', x=0, y=2, w=30, h=10, align='right', format=COUNT,
+                       italic=True, column=1),
+                ], group=1),
+                section('report-footer', 20, [
+                    el('line', x1=0, y1=1, x2=width, y2=1, pen=0.75),
+                    el('text', 'No findings: every rule that could be applied holds for this period.', when='no-rows',
+                       x=3, y=5, w=width - 6, h=12, italic=True, font_size=9),
+                    el('text', 'finding(s) in all', when='rows', x=36, y=5, w=220, h=12, bold=True, column=2),
+                    el('formula', kind='count', over='report', when='rows', x=0, y=5, w=30, h=12, align='right',
+                       format=COUNT, bold=True, column=1),
+                ]),
+                section('report-footer', 14, [
+                    el('text', 'Not checked:', when='rows', when_query='notes', x=0, y=2, w=80, h=10, bold=True,
+                       font_size=7),
+                    el('field', name='Notes', query='notes', when='rows', when_query='notes', x=80, y=2,
+                       w=width - 80, h=10, font_size=7, can_grow=True),
+                ]),
+                section('report-footer', 14, [
+                    el('text', 'Rules between the sections generated for the period and edits on the period\'s '
+                       'patient records (docs/checks.md). Correct what a finding names, generate the sections '
+                       'again, then check again.', x=0, y=2, w=width, h=10, font_size=7, italic=True, can_grow=True),
+                ]),
+                page_footer(width)]
+    return report_file('rptVelmoraCheck', 'Check', width=width, parameters=date_parameters(),
+                       tables=[('f', 'Patient_Data.dbo.VelmoraCheckFindings'),
+                               ('n', 'Patient_Data.dbo.VelmoraCheckNotes')],
+                       queries=[('main', 'SELECT * FROM {f}'), ('notes', 'SELECT * FROM {n}')], data='main',
+                       sections=sections, header='subreport', landscape=True, groups=['RuleTitle'])
 
 
 def main():

@@ -74,6 +74,8 @@ void frmNewDOHBuildFile::ResizeControls()
     // directly left of its neighbour.
     for (QLabel *info : {lblInfo[1], lblInfo[0]})
         SetLeft(info, lblSetup[1]->x() - lblSetup[1]->width());
+    for (QLabel *check : {lblCheck[1], lblCheck[0]})
+        SetLeft(check, lblInfo[1]->x() - lblCheck[1]->width() - lblSetup[1]->width() / 3);
     for (PictureBox *cancel : {PicCancel[1], PicCancel[0]})
         SetLeft(cancel, lblSetup[1]->x() - 2 * lblSetup[1]->width());
     for (PictureBox *generate : {PicGenerate[1], PicGenerate[0]})

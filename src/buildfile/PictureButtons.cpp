@@ -125,6 +125,8 @@ void frmNewDOHBuildFile::Form_MouseMove()
         highlighted->hide();
     lblInfo[0]->show();
     lblSetup[0]->show();
+    lblCheck[0]->show();
     lblInfo[1]->hide();
     lblSetup[1]->hide();
+    lblCheck[1]->hide();
 }

@@ -144,6 +144,8 @@ void frmNewDOHBuildFile::CreateControls()
                      270, 375, 345, 255);
     CreateHeaderLink(lblSetup, QStringLiteral("lblSetup"), QStringLiteral("Setup"), QStringLiteral("Setup"), 10440, 270,
                      585, 555, 285);
+    CreateHeaderLink(lblCheck, QStringLiteral("lblCheck"), QStringLiteral("Check"),
+                     QStringLiteral("Check the period's figures and records before sending"), 9090, 270, 600, 600, 285);
 
     lblYear = new QLabel(QStringLiteral("Year"), this);
     lblYear->setObjectName(QStringLiteral("lblYear"));
@@ -240,7 +242,8 @@ void frmNewDOHBuildFile::CreateControls()
     // Labels write from their top left corner, and keep their design size
     // unless their text needs more, as it may with another font in place of a
     // missing design font, or at another scaling.
-    for (QLabel *label : {lblTitle, lblInfo[0], lblInfo[1], lblSetup[0], lblSetup[1], lblYear, lblMonth}) {
+    for (QLabel *label :
+         {lblTitle, lblInfo[0], lblInfo[1], lblSetup[0], lblSetup[1], lblCheck[0], lblCheck[1], lblYear, lblMonth}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->resize(label->size().expandedTo(label->sizeHint()));
     }
@@ -278,6 +281,7 @@ void frmNewDOHBuildFile::ConnectCommands()
     ConnectPictureButton(PicCancel, lblCancel, &frmNewDOHBuildFile::cmdCancel_Click);
     ConnectHeaderLink(lblInfo, &frmNewDOHBuildFile::cmdEditHospitalInfo_Click);
     ConnectHeaderLink(lblSetup, &frmNewDOHBuildFile::cmdSetup_Click);
+    ConnectHeaderLink(lblCheck, &frmNewDOHBuildFile::cmdCheck_Click);
 
     auto guarded = [this](void (frmNewDOHBuildFile::*handler)()) { return [this, handler] { RunCommand(handler); }; };
     connect(cboYear, &QComboBox::currentIndexChanged, this, guarded(&frmNewDOHBuildFile::cboYear_Click));

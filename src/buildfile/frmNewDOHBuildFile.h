@@ -77,6 +77,8 @@ public:
     void cmdPrint_Click();
     void cmdEditHospitalInfo_Click();
     void cmdSetup_Click();
+    // The chosen period's Check findings, as a report in the viewer.
+    void cmdCheck_Click();
     void cmdCancel_Click();
 
     // Layout: re-lays the controls out for the client area's size, scaling
@@ -116,6 +118,7 @@ public:
     std::array<QLabel *, 2> lblCancel{};
     std::array<QLabel *, 2> lblInfo{};
     std::array<QLabel *, 2> lblSetup{};
+    std::array<QLabel *, 2> lblCheck{};
     QProgressBar *pbMain = nullptr;
     QLabel *lblProgress = nullptr;
     QStatusBar *sbrMain = nullptr;

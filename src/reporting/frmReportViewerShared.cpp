@@ -1,5 +1,6 @@
 #include "frmReportViewerShared.h"
 
+#include "CheckBeforeExport.h"
 #include "modCrystal.h"
 
 #include "com/ComError.h"
@@ -230,6 +231,7 @@ void frmReportViewerShared::ExportReport(const QString &filter, int formatType)
         if (!modCrystal::pobjReport)
             throw com::ComError(91, QStringLiteral("Object variable or With block variable not set"),
                                 QStringLiteral("prjVelmora.frmReportViewerShared"));
+        reporting::SayFindingsBeforeExport(*modCrystal::pobjReport);
         reportengine::ExportOptions &options = modCrystal::pobjReport->ExportOptions();
         options.DestinationType = reportengine::crEDTDiskFile;
         options.FormatType = formatType;

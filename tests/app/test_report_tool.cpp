@@ -311,6 +311,38 @@ INSTANTIATE_TEST_SUITE_P(Formats, Export,
                                            ExportCase{"pdf", Args("pdftotext|-enc|UTF-8|%1|-")}),
                          [](const auto &info) { return std::string(info.param.format); });
 
+// Check prints one line per finding (the demo's planted records for the
+// generated year) and the counts by rule, exiting 1; a period with nothing
+// to find exits 0.
+TEST_F(DemoStore, CheckListsItsFindingsAndExitsWithWhetherItFoundAny)
+{
+    ASSERT_EQ(run(Args("generate|--year|2025|--period|Yearly|--all")).code, 0);
+    const Result found = run(Args("check|--year|2025|--period|Yearly"));
+    EXPECT_EQ(found.code, 1) << found.err.toStdString();
+    const QStringList lines = found.lines();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.first(), QStringLiteral("Check of Yearly 2025 (01/01/2025 to 12/31/2025)"));
+    int planted = 0;
+    for (const auto &fault : s_demo->planted()) {
+        if (fault.first > QDate(2025, 12, 31) || fault.last < QDate(2025, 1, 1))
+            continue;
+        ++planted;
+        EXPECT_EQ(lines
+                      .filter(QRegularExpression(
+                          QStringLiteral("^%1: %2, ")
+                              .arg(QRegularExpression::escape(fault.rule), QRegularExpression::escape(fault.record))))
+                      .size(),
+                  1)
+            << fault.record.toStdString();
+        EXPECT_TRUE(lines.contains(QStringLiteral("  %1\t1").arg(fault.rule))) << fault.rule.toStdString();
+    }
+    EXPECT_EQ(lines.last(), QStringLiteral("%1 finding(s).").arg(planted));
+
+    const Result nothing = run(Args("check|--year|1950|--period|January"));
+    EXPECT_EQ(nothing.code, 0) << nothing.out.toStdString();
+    EXPECT_EQ(nothing.lines().last(), QStringLiteral("No findings."));
+}
+
 TEST_F(DemoStore, AnExportThatCannotBeDoneLeavesNoFile)
 {
     ASSERT_EQ(run(Args("generate|--year|2026|--period|March|--section|II. C. Deaths")).code, 0);
@@ -413,7 +445,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Deaths|--format|pdf|--output|%store/x/../PASSWORD.sqlite",
                     2, QStringLiteral("/store/PASSWORD.sqlite' is inside the store folder '")},
         RefusalCase{"NoCommand", "--year|2026|--period|March", 2,
-                    QStringLiteral("Name a command: generate, export, status or setup.")},
+                    QStringLiteral("Name a command: generate, export, status, setup or check.")},
         RefusalCase{"PasswordAsOption", "status|--year|2026|--password=monthly-reports-1", 2,
                     QStringLiteral("The password is never taken from the command line")},
         RefusalCase{"PasswordAsShortOption", "status|--year|2026|-p|monthly-reports-1", 2,

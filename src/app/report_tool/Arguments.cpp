@@ -137,12 +137,13 @@ Arguments parseArguments(const QStringList &args)
     }
 
     static const QStringList commands = {QStringLiteral("generate"), QStringLiteral("export"), QStringLiteral("status"),
-                                         QStringLiteral("setup")};
+                                         QStringLiteral("setup"), QStringLiteral("check")};
     if (parsed.command.isEmpty())
-        throw badArguments(QStringLiteral("Name a command: generate, export, status or setup."));
+        throw badArguments(QStringLiteral("Name a command: generate, export, status, setup or check."));
     if (!commands.contains(parsed.command))
-        throw badArguments(QStringLiteral("'%1' is no command. The commands are: generate, export, status, setup.")
-                               .arg(parsed.command));
+        throw badArguments(
+            QStringLiteral("'%1' is no command. The commands are: generate, export, status, setup, check.")
+                .arg(parsed.command));
     if (parsed.command == u"setup")
         return checkedSetupArguments(parsed);
     if (parsed.pediaAge || parsed.newbornCode || parsed.surgeryCode)
@@ -182,6 +183,8 @@ Arguments parseArguments(const QStringList &args)
     }
     if (parsed.command == u"status" && !parsed.sections.isEmpty())
         throw badArguments(QStringLiteral("status lists every section; --section is not taken."));
+    if (parsed.command == u"check" && !parsed.sections.isEmpty())
+        throw badArguments(QStringLiteral("check looks at the whole period; --section is not taken."));
     if (!parsed.store.isEmpty() && !parsed.server.isEmpty())
         throw badArguments(QStringLiteral("Give either --store or --server, not both."));
     if (parsed.user.trimmed().isEmpty())

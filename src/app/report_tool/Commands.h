@@ -29,5 +29,6 @@ int generate(adodb::Connection &connection, const Arguments &args);
 int exportReport(adodb::Connection &connection, const Arguments &args);
 int status(adodb::Connection &connection, const Arguments &args);
 int setupReport(adodb::Connection &connection, const Arguments &args);
+int check(adodb::Connection &connection, const Arguments &args);
 
 } // namespace reporttool

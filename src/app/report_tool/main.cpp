@@ -38,6 +38,9 @@ Commands:
             or for every period of the year when no period is named.
   setup     Shows the DOH report setup, or saves the values given, with
             the checks and messages of the Setup dialog.
+  check     Checks the period before it is sent: the rules between the
+            generated sections' figures and the edits on the period's patient
+            records. One line per finding, then the findings by rule.
 
 Options:
   --year YYYY          The year, 1950 to this year.
@@ -61,8 +64,8 @@ Options:
 The password is read from the terminal without echo, or from the environment
 variable VELMORA_PASSWORD for scheduled runs; never from the command line.
 
-Exit codes: 0 done, 1 a section or the export failed, 2 wrong arguments
-(or setup values the Setup dialog refuses),
+Exit codes: 0 done, 1 a section or the export failed (check: something was
+found), 2 wrong arguments (or setup values the Setup dialog refuses),
 3 not signed in (refused, or the database cannot be reached).
 )";
 
@@ -92,6 +95,8 @@ int run(const QStringList &argv)
         return exportReport(connection, args);
     if (args.command == u"setup")
         return setupReport(connection, args);
+    if (args.command == u"check")
+        return check(connection, args);
     return status(connection, args);
 }
 

@@ -1,5 +1,6 @@
 #include "DemoHospital.h"
 
+#include "RecordChanges.h"
 #include "Store.h"
 
 #include <QSqlQuery>
@@ -74,10 +75,17 @@ private:
     std::uint64_t m_state;
 };
 
+// A diagnosis and its weight, with the patients it fits: a sex ('M', 'F'
+// or 0 for either) and ages in whole years.
 struct Code
 {
     const char *code;
     int weight;
+    char sex = 0;
+    int minAge = 0;
+    int maxAge = 200;
+
+    bool fits(bool male, int age) const { return (sex == 0 || (sex == 'M') == male) && age >= minAge && age <= maxAge; }
 };
 
 template <std::size_t N> using Codes = std::array<Code, N>;
@@ -182,7 +190,7 @@ const std::vector<Profile> &profiles()
          20,
          3,
          60,
-         {{"D25.9", 4}, {"O03.9", 4}, {"N39.0", 1}, {"C50.9", 1}},
+         {{"D25.9", 4, 'F', 25, 65}, {"O03.9", 4, 'F', 15, 45}, {"N39.0", 1}, {"C50.9", 1}},
          {{"C50.9", 1}},
          {"68.49", "69.09", "65.29", "69.52"}},
         {"23",
@@ -216,7 +224,7 @@ const std::vector<Profile> &profiles()
          {{"S72.0", 4}, {"S52.5", 4}, {"T14.2", 1}},
          {{"S72.0", 1}},
          {"79.35", "79.32", "81.54"}},
-        {"25", 3, 40, 90, 90, 1, 25, 5, 70, {{"N40", 5}, {"N39.0", 2}}, {{"N18.5", 1}}, {"60.29"}},
+        {"25", 3, 40, 90, 90, 1, 25, 5, 70, {{"N40", 5, 'M'}, {"N39.0", 2}}, {{"N18.5", 1}}, {"60.29"}},
         {"22", 2, 3, 40, 50, 1, 10, 1, 80, {{"J35.0", 5}, {"J06.9", 1}}, {{"J18.9", 1}}, {"28.3"}},
         {"21", 1, 50, 85, 45, 0, 10, 1, 90, {{"H25.9", 5}}, {{"I21.9", 1}}, {"13.41"}},
         {"30", 2, 18, 60, 55, 5, 80, 2, 0, {{"F20.9", 5}}, {{"I21.9", 1}}, {}},
@@ -248,34 +256,23 @@ constexpr std::array<Weighted, 6> kPayers = {
 constexpr std::array<Weighted, 5> kAliveConditions = {{{"R", 910}, {"T", 30}, {"H", 30}, {"A", 10}, {"U", 20}}};
 constexpr std::array<Weighted, 6> kDispositions = {
     {{"HOME", 720}, {"ADMITTED", 180}, {"TRANSFERRED", 30}, {"HAMA", 40}, {"DIED", 15}, {"DOA", 15}}};
-constexpr std::array<Weighted, 15> kEmergencyDiagnoses = {{{"S01.8", 8},
-                                                           {"S61.9", 7},
-                                                           {"T14.1", 6},
-                                                           {"W54", 5},
-                                                           {"J45.9", 4},
-                                                           {"A09", 6},
-                                                           {"R50.9", 5},
-                                                           {"R10.4", 5},
-                                                           {"I10", 4},
-                                                           {"J06.9", 4},
-                                                           {"A91", 3},
-                                                           {"S52.5", 2},
-                                                           {"I21.9", 1},
-                                                           {"J18.9", 3},
-                                                           {"N39.0", 2}}};
-constexpr std::array<Weighted, 13> kOutpatientDiagnoses = {{{"J06.9", 8},
-                                                            {"I10", 7},
-                                                            {"E11.9", 4},
-                                                            {"J20.9", 3},
-                                                            {"A09", 3},
-                                                            {"Z00.0", 3},
-                                                            {"Z34.0", 4},
-                                                            {"K29.7", 2},
-                                                            {"N39.0", 2},
-                                                            {"J45.9", 2},
-                                                            {"L03.9", 1},
-                                                            {"B34.9", 2},
-                                                            {"A15.0", 1}}};
+const std::vector<Code> kEmergencyDiagnoses = {{"S01.8", 8},        {"S61.9", 7}, {"T14.1", 6}, {"W54", 5},
+                                               {"J45.9", 4},        {"A09", 6},   {"R50.9", 5}, {"R10.4", 5},
+                                               {"I10", 4, 0, 18},   {"J06.9", 4}, {"A91", 3},   {"S52.5", 2},
+                                               {"I21.9", 1, 0, 30}, {"J18.9", 3}, {"N39.0", 2}};
+const std::vector<Code> kOutpatientDiagnoses = {{"J06.9", 8},
+                                                {"I10", 7, 0, 18},
+                                                {"E11.9", 4, 0, 18},
+                                                {"J20.9", 3},
+                                                {"A09", 3},
+                                                {"Z00.0", 3},
+                                                {"Z34.0", 4, 'F', 16, 45},
+                                                {"K29.7", 2, 0, 10},
+                                                {"N39.0", 2},
+                                                {"J45.9", 2},
+                                                {"L03.9", 1},
+                                                {"B34.9", 2},
+                                                {"A15.0", 1}};
 constexpr std::array<Weighted, 7> kTests = {{{"Complete blood count", 30},
                                              {"Urinalysis", 15},
                                              {"X-ray", 20},
@@ -298,18 +295,37 @@ constexpr std::array<Weighted, 8> kMinorProcedures = {{{"86.59", 30},
                                                        {"98.11", 5},
                                                        {"79.01", 8}}};
 
-const char *pick(Random &random, const std::vector<Code> &codes)
+// A code that fits the patient, by weight; the first code that fits anyone
+// when none does.
+const char *pick(Random &random, const std::vector<Code> &codes, bool male, int age)
 {
     int total = 0;
     for (const Code &c : codes)
-        total += c.weight;
+        total += c.fits(male, age) ? c.weight : 0;
+    if (total == 0) {
+        for (const Code &c : codes)
+            if (c.sex == 0 && c.minAge == 0)
+                return c.code;
+        return codes.front().code;
+    }
     int r = random.below(total);
     for (const Code &c : codes) {
+        if (!c.fits(male, age))
+            continue;
         if (r < c.weight)
             return c.code;
         r -= c.weight;
     }
     return codes.back().code;
+}
+
+// Whole years from birth to the day.
+int ageOn(const QDate &birth, const QDate &day)
+{
+    int years = day.year() - birth.year();
+    if (day.month() < birth.month() || (day.month() == birth.month() && day.day() < birth.day()))
+        --years;
+    return years;
 }
 
 bool majorProcedure(const char *code)
@@ -403,7 +419,70 @@ public:
             generateDay(day);
     }
 
+    // The handful of faulty records Check finds on a fresh demo store, each
+    // year (docs/checks.md lists them); every other record passes its edits.
+    QList<DemoHospital::PlantedFault> plantFaults()
+    {
+        QList<DemoHospital::PlantedFault> planted;
+        const auto born = [](const QDate &day, int age) { return day.addYears(-age).addDays(-40); };
+        const auto visit = [&](const char *rule, const QDate &day, bool male, const QDate &birth, const char *code) {
+            if (day > m_last)
+                return;
+            const qint64 id = ++m_outpatientVisits;
+            m_outpatient({id, newPatient(male, birth), dateText(day), 1, QString::fromLatin1(code)});
+            planted.append({QString::fromLatin1(rule), QStringLiteral("Outpatient visit %1").arg(id), day, day});
+        };
+        const auto stay = [&](const char *rule, const QDate &in, const QDate &out, bool male, int age,
+                              const char *service, const char *condition, const char *diagnosis) {
+            const Moment admitted = momentOf(in, 9 * 3600);
+            const Moment discharged = momentOf(out, 14 * 3600);
+            if (std::max(admitted, discharged) >= m_endOfData)
+                return;
+            const qint64 id = admit(newPatient(male, born(in, age)), admitted, discharged, service, "PP", condition,
+                                    false, diagnosis, nullptr, false);
+            planted.append({QString::fromLatin1(rule), QStringLiteral("Admission %1").arg(id), std::min(in, out),
+                            std::max(in, out)});
+        };
+        for (int year = m_first.year(); year <= m_last.year(); ++year) {
+            const auto on = [year](int month, int day) { return QDate(year, month, day); };
+            stay("unknown-service", on(2, 17), on(2, 20), false, 40, "X9", "R", "J18.9");
+            visit("sex-female-code", on(3, 14), true, born(on(3, 14), 30), "Z34.0");
+            stay("sex-male-code", on(4, 8), on(4, 10), false, 60, "25", "R", "N40");
+            visit("newborn-code", on(5, 12), false, born(on(5, 12), 34), "P59.9");
+            stay("pregnancy-age", on(6, 9), on(6, 10), false, 58, "12", "R", "O03.9");
+            stay("no-final-diagnosis", on(8, 4), on(8, 7), false, 50, "10", "R", nullptr);
+            if (on(9, 2) <= m_last) {
+                const qint64 id = ++m_emergencyVisits;
+                m_emergency({id, newPatient(false, on(9, 20)), momentText(momentOf(on(9, 2), 10 * 3600)),
+                             QStringLiteral("HOME"), QStringLiteral("A09")});
+                planted.append({QStringLiteral("birth-after-event"), QStringLiteral("Emergency visit %1").arg(id),
+                                on(9, 2), on(9, 2)});
+            }
+            stay("death-without-cause", on(10, 6), on(10, 9), true, 70, "10", "D", "I50.0");
+            visit("unknown-code", on(11, 10), true, born(on(11, 10), 40), "U07.1");
+        }
+        // A stay never closed, from before the first year: open for more
+        // than a year at the end of every year of the records.
+        const QDate in(m_first.year() - 1, 12, 1);
+        const qint64 id = admit(newPatient(true, born(in, 50)), momentOf(in, 10 * 3600), m_endOfData, "30", "PP", "R",
+                                false, "F20.9", nullptr, false);
+        planted.append({QStringLiteral("open-over-a-year"), QStringLiteral("Admission %1").arg(id),
+                        in.addYears(1).addDays(1), m_last});
+        return planted;
+    }
+
+    QDate firstDay() const { return m_first; }
+    QDate lastDay() const { return m_last; }
+
 private:
+    // A patient seen before, who may come again.
+    struct Seen
+    {
+        qint64 id = 0;
+        bool male = false;
+        QDate birth;
+    };
+
     struct Stay
     {
         qint64 admission;
@@ -479,20 +558,27 @@ private:
             r -= p.weight;
         }
 
-        const bool male = m_random.below(100) < profile->malePercent;
+        bool male = m_random.below(100) < profile->malePercent;
         QDate birth = profile->maxAge == 0 ? day.addDays(-m_random.between(0, 20))
                                            : birthFor(day, profile->minAge, profile->maxAge);
-        // About one admission in seven is a patient seen before.
+        // About one admission in seven is a patient seen before; a service
+        // of one sex takes only new patients.
         qint64 patient = 0;
-        if (!m_adultPool.empty() && profile->minAge >= 18 && m_random.below(7) == 0)
-            patient = m_adultPool[std::size_t(m_random.below(int(m_adultPool.size())))];
-        else
+        const bool eitherSex = profile->malePercent > 0 && profile->malePercent < 100;
+        if (!m_adultPool.empty() && profile->minAge >= 18 && eitherSex && m_random.below(7) == 0) {
+            const Seen &seen = m_adultPool[std::size_t(m_random.below(int(m_adultPool.size())))];
+            patient = seen.id;
+            male = seen.male;
+            birth = seen.birth;
+        } else {
             patient = newPatient(male, birth);
+        }
         if (profile->minAge >= 18)
-            m_adultPool.push_back(patient);
+            m_adultPool.push_back({patient, male, birth});
 
         const Moment admitted = momentOf(day, m_random.below(int(kDay)));
-        const char *diagnosis = pick(m_random, profile->diagnoses);
+        const int age = ageOn(birth, day);
+        const char *diagnosis = pick(m_random, profile->diagnoses, male, age);
         // Dengue and leptospirosis double in the rainy months.
         if (rainy && m_random.below(8) == 0 && profile->minAge < 20)
             diagnosis = "A91";
@@ -501,7 +587,7 @@ private:
         const char *cause = nullptr;
         if (m_random.below(1000) < profile->deathPerMille) {
             condition = "D";
-            cause = pick(m_random, profile->causes);
+            cause = pick(m_random, profile->causes, male, age);
             // About a third of the deaths come within 48 hours.
             if (m_random.below(3) == 0)
                 discharged = admitted + 3600 * m_random.between(1, 47);
@@ -583,32 +669,38 @@ private:
     void outpatientVisit(const QDate &day)
     {
         const bool isNew = m_outpatientPool.empty() || m_random.below(100) < 35;
-        qint64 patient = 0;
+        Seen patient;
         if (isNew) {
             const bool child = m_random.below(100) < 30;
-            patient = newPatient(m_random.below(100) < 45, child ? birthFor(day, 0, 13) : birthFor(day, 14, 85));
+            const bool male = m_random.below(100) < 45;
+            const QDate birth = child ? birthFor(day, 0, 13) : birthFor(day, 14, 85);
+            patient = {newPatient(male, birth), male, birth};
             m_outpatientPool.push_back(patient);
         } else {
             patient = m_outpatientPool[std::size_t(m_random.below(int(m_outpatientPool.size())))];
         }
-        m_outpatient({++m_outpatientVisits, patient, dateText(day), isNew ? 1 : 0,
-                      QString::fromLatin1(m_random.weighted(kOutpatientDiagnoses).value)});
+        m_outpatient(
+            {++m_outpatientVisits, patient.id, dateText(day), isNew ? 1 : 0,
+             QString::fromLatin1(pick(m_random, kOutpatientDiagnoses, patient.male, ageOn(patient.birth, day)))});
     }
 
     void emergencyVisit(const QDate &day)
     {
-        qint64 patient = 0;
+        Seen seen;
         if (!m_outpatientPool.empty() && m_random.below(10) < 3) {
-            patient = m_outpatientPool[std::size_t(m_random.below(int(m_outpatientPool.size())))];
+            seen = m_outpatientPool[std::size_t(m_random.below(int(m_outpatientPool.size())))];
         } else {
             const bool child = m_random.below(100) < 28;
-            patient = newPatient(m_random.below(100) < 55, child ? birthFor(day, 0, 13) : birthFor(day, 14, 85));
-            m_outpatientPool.push_back(patient);
+            const bool male = m_random.below(100) < 55;
+            const QDate birth = child ? birthFor(day, 0, 13) : birthFor(day, 14, 85);
+            seen = {newPatient(male, birth), male, birth};
+            m_outpatientPool.push_back(seen);
         }
+        const qint64 patient = seen.id;
         const qint64 id = ++m_emergencyVisits;
         const Moment when = momentOf(day, m_random.below(int(kDay)));
         m_emergency({id, patient, momentText(when), QString::fromLatin1(m_random.weighted(kDispositions).value),
-                     QString::fromLatin1(m_random.weighted(kEmergencyDiagnoses).value)});
+                     QString::fromLatin1(pick(m_random, kEmergencyDiagnoses, seen.male, ageOn(seen.birth, day)))});
         for (int tests = m_random.below(3); tests > 0; --tests)
             m_emergencyService({id, QStringLiteral("TEST"), QString::fromLatin1(m_random.weighted(kTests).value), 1});
         if (m_random.below(2) == 0)
@@ -700,8 +792,8 @@ private:
     qint64 m_outpatientVisits = 0;
     qint64 m_emergencyVisits = 0;
     qint64 m_operations = 0;
-    std::vector<qint64> m_adultPool;
-    std::vector<qint64> m_outpatientPool;
+    std::vector<Seen> m_adultPool;
+    std::vector<Seen> m_outpatientPool;
     std::array<Stay, 256> m_recent{};
     Insert m_patient, m_admission, m_delivery, m_outpatient, m_emergency, m_emergencyService, m_operation, m_infection,
         m_deviceDay, m_lab;
@@ -728,7 +820,7 @@ void fillHospitalRecords(const QSqlDatabase &db)
                   "NatureOfOwnership, OtherAgencySpecify, IsCertifiedISO, CertifiedISOSpecify, IsPCAHO, "
                   "IsOtherCertifying, OtherCertifyingSpecify, CertifiedISOValidity, PCAHOValidity, "
                   "OtherCertifyingValidity, AuthorizedBed, ActualBed, AdditionalBed, StreetAddress, Municipality, "
-                  "Province) VALUES (1, ?, ?, ?, ?, ?, ?, 0, 0, 1, 0, 0, 1, 0, 0, '', 2, '', 1, ?, 0, 0, '', ?, '', "
+                  "Province) VALUES (1, ?, ?, ?, ?, ?, ?, 0, 0, 0, 0, 0, 1, 0, 0, '', 2, '', 1, ?, 0, 0, '', ?, '', "
                   "'', 100, 109, 9, ?, ?, ?)"),
               {name, address, QStringLiteral("Region III - Central Luzon"), QStringLiteral("(044) 940-1234"),
                QStringLiteral("(044) 940-1235"), QStringLiteral("records@santanina-gh.ph"),
@@ -762,8 +854,9 @@ void fillHospitalRecords(const QSqlDatabase &db)
 
 } // namespace
 
-void DemoHospital::fill(Store &store, const Options &options)
+QList<DemoHospital::PlantedFault> DemoHospital::fill(Store &store, const Options &options)
 {
+    QList<PlantedFault> planted;
     // The visits' patient and cause indexes take rows out of order; a large
     // page cache keeps them in memory while the years are written.
     QSqlQuery cache = sql::exec(store.database(), QStringLiteral("PRAGMA Patient_Data.cache_size"));
@@ -771,13 +864,20 @@ void DemoHospital::fill(Store &store, const Options &options)
     sql::exec(store.database(), QStringLiteral("PRAGMA Patient_Data.cache_size = -524288"));
     store.writeTransaction([&] {
         const QSqlDatabase db = store.database();
+        // The record of changes is written once, for the whole span, not
+        // row by row.
+        schema::dropRecordChangeTriggers(db);
         fillHospitalRecords(db);
         Generator generator(db, options);
         generator.run();
+        planted = generator.plantFaults();
+        schema::recordChange(db, QStringLiteral("0001-01-01"), QStringLiteral("9999-12-31"));
+        schema::createRecordChanges(db);
     });
     // Fresh statistics let the planner pick the date indexes.
     sql::exec(store.database(), QStringLiteral("ANALYZE Patient_Data"));
     sql::exec(store.database(), QStringLiteral("PRAGMA Patient_Data.cache_size = %1").arg(usual.toLongLong()));
+    return planted;
 }
 
 } // namespace embedded

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
+#include <QString>
 
 #include <cstdint>
 
@@ -9,9 +11,11 @@ namespace embedded {
 class Store;
 
 // Fills a fresh store with a plausible hospital: Santa Niña General Hospital,
-// 100 beds, level 2. Its records (Section I, hospital info, DOH setup flags,
-// bed allocation) and its patients over the full years before the reference
-// date's year and that year up to the day before the reference date.
+// a 100-bed level 2 general hospital. Its records (Section I, hospital info,
+// DOH setup flags, bed allocation) and its patients over the full years
+// before the reference date's year and that year up to the day before the
+// reference date, each diagnosis fitting the patient's sex and age, and a
+// handful of faulty records each year for Check to find.
 // Deterministic for a seed, reference date and scale on every machine. No
 // report setup is written: the program's first run asks for it.
 class DemoHospital
@@ -25,7 +29,19 @@ public:
         int fullYears = 3;                          // full years before the reference date's year
     };
 
-    static void fill(Store &store, const Options &options);
+    // A record written wrong on purpose, for Check to find: the rule it
+    // breaks, the record ("Admission 1234", "Outpatient visit 56",
+    // "Emergency visit 7") and the days a period must reach to show it.
+    struct PlantedFault
+    {
+        QString rule;
+        QString record;
+        QDate first;
+        QDate last;
+    };
+
+    // Answers the faulty records it planted.
+    static QList<PlantedFault> fill(Store &store, const Options &options);
 };
 
 } // namespace embedded

@@ -75,6 +75,7 @@ const ProcedureRegistry &ProcedureRegistry::standard()
         registerUserProcedures(r);
         registerUploadProcedures(r);
         registerReportProcedures(r);
+        registerCheckProcedures(r);
         return r;
     }();
     return registry;

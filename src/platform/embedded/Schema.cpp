@@ -2,6 +2,7 @@
 
 #include "Store.h"
 
+#include "RecordChanges.h"
 #include "patient/PatientSchema.h"
 
 #include <QRegularExpression>
@@ -137,6 +138,7 @@ void createAll(const QSqlDatabase &db)
     createCoreTables(db);
     createUserTables(db);
     createPatientTables(db);
+    createRecordChanges(db);
 }
 
 void upgradeAll(const QSqlDatabase &db)
@@ -149,6 +151,9 @@ void upgradeAll(const QSqlDatabase &db)
     sql::exec(db, QStringLiteral("PRAGMA foreign_keys=OFF"));
     try {
         sql::exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+        // The change record's triggers name tables being remade; createAll
+        // puts them back.
+        dropRecordChangeTriggers(db);
         for (const Remake &r : older)
             for (const QString &statement : r.first)
                 sql::exec(db, statement);

@@ -31,6 +31,12 @@ void DatabaseTable::SetLogOnInfo(const QString &server, const QString &database,
     m_report->invalidate();
 }
 
+void DatabaseTable::SetDataSource(adodb::ResultSet rows)
+{
+    m_rows = std::move(rows);
+    m_report->invalidate();
+}
+
 // ---- ParameterFieldDefinition ----------------------------------------------
 
 com::Variant ParameterFieldDefinition::convert(const com::Variant &value, const QString &origin) const

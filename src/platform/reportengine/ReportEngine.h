@@ -5,6 +5,7 @@
 
 #include "EngineErrors.h"
 
+#include "adodb/Backend.h"
 #include "com/ComError.h"
 #include "com/Variant.h"
 
@@ -60,11 +61,18 @@ public:
     bool hasLogOn() const { return m_logOn.has_value(); }
     const std::optional<LogOnInfo> &logOnInfo() const { return m_logOn; }
 
+    // Rows the program gives the table instead of a database's: a query of
+    // the report reads them as "SELECT * FROM {alias}", in the order given,
+    // with no logon (findings that exist only in memory print so).
+    void SetDataSource(adodb::ResultSet rows);
+    const std::optional<adodb::ResultSet> &dataSource() const { return m_rows; }
+
 private:
     Report *m_report;
     TableDef m_def;
     QString m_location;
     std::optional<LogOnInfo> m_logOn;
+    std::optional<adodb::ResultSet> m_rows;
 };
 
 // The engine's collections: Count and Item(1-based), iterated in file order.

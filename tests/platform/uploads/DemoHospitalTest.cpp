@@ -31,7 +31,7 @@ protected:
     static void SetUpTestSuite()
     {
         s_temp = new testing_support::TempStore;
-        embedded::DemoHospital::fill(s_temp->store(), pinned());
+        s_planted = embedded::DemoHospital::fill(s_temp->store(), pinned());
         saveSetup(s_temp->store());
         for (const QString &period :
              {QStringLiteral("'01/01/2026','01/31/2026'"), QStringLiteral("'02/01/2026','02/28/2026'"),
@@ -54,7 +54,19 @@ protected:
         return reportRow(s_temp->store(), table, from, to, rowOrder);
     }
 
+    // The ids of the records of a kind ("Admission", "Outpatient visit") the
+    // demo wrote wrong on purpose for Check, as a list for NOT IN.
+    static QString planted(const QString &kind)
+    {
+        QStringList ids = {QStringLiteral("0")};
+        for (const auto &fault : s_planted)
+            if (fault.record.startsWith(kind + QLatin1Char(' ')))
+                ids.append(fault.record.section(QLatin1Char(' '), -1));
+        return ids.join(QStringLiteral(", "));
+    }
+
     static testing_support::TempStore *s_temp;
+    static inline QList<embedded::DemoHospital::PlantedFault> s_planted;
 };
 
 testing_support::TempStore *DemoHospital::s_temp = nullptr;
@@ -71,8 +83,9 @@ const QString kYearTo = QStringLiteral("2025-12-31");
 
 TEST_F(DemoHospital, CoversThreeFullYearsAndTheYearToDate)
 {
-    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE AdmissionDateTime < "
-                                   "'2023-01-01' OR AdmissionDateTime >= '2026-12-08'")),
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE (AdmissionDateTime < "
+                                   "'2023-01-01' OR AdmissionDateTime >= '2026-12-08') AND AdmissionID NOT IN (%1)")
+                        .arg(planted(QStringLiteral("Admission")))),
               0);
     EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE DischargeDateTime >= "
                                    "'2026-12-08'")),
@@ -318,9 +331,17 @@ TEST_F(DemoHospital, EveryCodeItWritesHasItsCodeTableRowAndEveryListItsTitles)
          "ProcedureCode FROM Patient_Data.tbDOHRptSectionII91 WHERE Title = ProcedureCode UNION SELECT "
          "ProcedureCode FROM Patient_Data.tbDOHRptSectionII92 WHERE Title = ProcedureCode"},
     };
+    // But for the records planted for Check (an unknown service, an unknown code).
     for (const auto &[what, query] : checks)
         EXPECT_EQ(texts(QStringLiteral("WITH x (c) AS (%1) SELECT COALESCE(group_concat(c, ' '), '') FROM x")
-                            .arg(QString::fromLatin1(query))),
+                            .arg(QString::fromLatin1(query))
+                            .replace(QStringLiteral("FROM Patient_Data.tbAdmission"),
+                                     QStringLiteral("FROM Patient_Data.tbAdmission WHERE AdmissionID NOT IN (%1)")
+                                         .arg(planted(QStringLiteral("Admission"))))
+                            .replace(QStringLiteral("FROM Patient_Data.tbOutpatientVisit"),
+                                     QStringLiteral("FROM Patient_Data.tbOutpatientVisit WHERE OutpatientVisitID NOT "
+                                                    "IN (%1)")
+                                         .arg(planted(QStringLiteral("Outpatient visit"))))),
                   QString())
             << what;
 }
