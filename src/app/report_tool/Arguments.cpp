@@ -54,8 +54,8 @@ Arguments parseArguments(const QStringList &args)
     // not taken as the value ("--year --period March" is no year "--period").
     const auto isOption = [&valued](const QString &text) {
         const QString name = text.section(QLatin1Char('='), 0, 0);
-        return valued.contains(name) || name == u"--all" || name == u"--help" || name == u"-h" || name == u"-p" ||
-               name.startsWith(QStringLiteral("--pass"));
+        return valued.contains(name) || name == u"--all" || name == u"--history" || name == u"--help" ||
+               name == u"-h" || name == u"-p" || name.startsWith(QStringLiteral("--pass"));
     };
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString option = args.at(i);
@@ -106,6 +106,8 @@ Arguments parseArguments(const QStringList &args)
                 parsed.user = value;
         } else if (option == u"--all" && !hasValue) {
             parsed.all = true;
+        } else if (option == u"--history" && !hasValue) {
+            parsed.history = true;
         } else if (!option.startsWith(QLatin1Char('-')) && parsed.command.isEmpty()) {
             parsed.command = option;
         } else {
@@ -150,6 +152,8 @@ Arguments parseArguments(const QStringList &args)
     } else if (!parsed.format.isEmpty() || !parsed.output.isEmpty()) {
         throw badArguments(QStringLiteral("--format and --output are for export only."));
     }
+    if (parsed.command != u"status" && parsed.history)
+        throw badArguments(QStringLiteral("--history is for status only."));
     if (parsed.command == u"status" && !parsed.sections.isEmpty())
         throw badArguments(QStringLiteral("status lists every section; --section is not taken."));
     if (!parsed.store.isEmpty() && !parsed.server.isEmpty())

@@ -6,6 +6,7 @@
 #include "buildfile/Sections.h"
 #include "catalogue/ReportCatalogue.h"
 #include "catalogue/ReportFiles.h"
+#include "reporting/ExportRecord.h"
 #include "reporting/modCrystal.h"
 
 #include "reportengine/ReportEngine.h"
@@ -36,8 +37,8 @@ int exportReport(adodb::Connection &connection, const Arguments &args)
         throw Stop{kWorkFailed, QStringLiteral("The report item '%1' has no report file.").arg(item->title)};
     // As Print does: a section other than the list's first needs its data.
     const bool firstListed = buildfile::ListedSections().constFirst() == item;
-    if (!firstListed && !buildfile::LastUpdatedTimes(connection, period.firstDate, period.lastDate)
-                             .contains(catalogue::GetReportID(item->title)))
+    if (!firstListed &&
+        !buildfile::SectionGenerations(connection, period.firstDate, period.lastDate).value(item->title).isGenerated())
         throw Stop{
             kWorkFailed,
             QStringLiteral("Generate data first for the specified year/month before a report can be generated.")};
@@ -49,6 +50,7 @@ int exportReport(adodb::Connection &connection, const Arguments &args)
     options.FormatType = formatType(args.format);
     options.DiskFileName = target;
     modCrystal::pobjReport->Export(false);
+    reporting::RecordExport(*modCrystal::pobjReport, options.FormatType, target);
     const int pages = modCrystal::pobjReport->pageCount();
     modCrystal::pobjReport.reset();
     out() << QStringLiteral("Wrote %1: %2 for %3, %4 page(s).").arg(target, item->title, period.name).arg(pages)

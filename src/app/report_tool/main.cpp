@@ -31,8 +31,10 @@ Commands:
             section (title, time taken, OK or why it failed), then a summary.
   export    Writes one section's report for a period to a file, as Print
             shows it, in Excel (xls), Rich Text (rtf) or PDF (pdf).
-  status    Lists each section with its last-generated time for the period,
-            or for every period of the year when no period is named.
+  status    Lists each section with its last-generated time for the period
+            (and who generated it), or for every period of the year when no
+            period is named. With --history, the period's generations and
+            exports instead, newest first: when, what, who, and the file.
 
 Options:
   --year YYYY          The year, 1950 to this year.
@@ -42,6 +44,7 @@ Options:
   --section SECTION    A section by its title, or by its report ID when only
                        one section has it ("I."). Repeat for more.
   --all                Every section the window lists (generate).
+  --history            The generations and exports (status).
   --format FORMAT      xls, rtf or pdf (export).
   --output FILE        The file to write (export). Nothing is left there when
                        the export fails.

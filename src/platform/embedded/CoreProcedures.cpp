@@ -68,8 +68,7 @@ ResultSet updateReportLog(ProcedureContext &ctx, const Arguments &args)
               QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog (ReportID, FromDate, ToDate, "
                              "LastUpdatedDate) VALUES (?, ?, ?, ?) ON CONFLICT (ReportID, FromDate, ToDate) "
                              "DO UPDATE SET LastUpdatedDate = excluded.LastUpdatedDate"),
-              {reportId, sql::storedDate(from), sql::storedDate(to),
-               sql::storedDateTime(ctx.store.now())});
+              {reportId, sql::storedDate(from), sql::storedDate(to), sql::storedDateTime(ctx.store.now())});
     return {};
 }
 

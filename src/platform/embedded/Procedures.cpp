@@ -75,6 +75,7 @@ const ProcedureRegistry &ProcedureRegistry::standard()
         registerUserProcedures(r);
         registerUploadProcedures(r);
         registerReportProcedures(r);
+        registerRecordProcedures(r);
         return r;
     }();
     return registry;

@@ -86,5 +86,6 @@ void registerCoreProcedures(ProcedureRegistry &registry);
 void registerUserProcedures(ProcedureRegistry &registry);
 void registerUploadProcedures(ProcedureRegistry &registry);
 void registerReportProcedures(ProcedureRegistry &registry);
+void registerRecordProcedures(ProcedureRegistry &registry);
 
 } // namespace embedded

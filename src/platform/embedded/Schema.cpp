@@ -137,6 +137,7 @@ void createAll(const QSqlDatabase &db)
     createCoreTables(db);
     createUserTables(db);
     createPatientTables(db);
+    createRecordTables(db);
 }
 
 void upgradeAll(const QSqlDatabase &db)
