@@ -79,8 +79,10 @@ def header_subreport():
     </report>"""
 
 
-def report_header(width, header, period=True, subtitle=None):
-    """The hospital, the form's name, the section's title and the period."""
+def report_header(width, header, period=True, subtitle=None, period_note=False):
+    """The hospital, the form's name, the section's title and the period; with
+    period_note, under the period what the generation says of it (that the
+    period had not ended)."""
     items = []
     if header == 'subreport':
         items.append(el('subreport', name=HEADER_NAME, x=0, y=0, w=width, h=40))
@@ -106,6 +108,11 @@ def report_header(width, header, period=True, subtitle=None):
                         font_size=9, align='center'))
     else:
         items.append(el('text', subtitle, x=0, y=74, w=width, h=12, font_size=9, align='center'))
+    if period_note:
+        items.append(el('field', name='PeriodNote', query='generated', when='rows', when_query='generated', x=0, y=86,
+                        w=width, h=9, font_size=7, italic=True, align='center'))
+        items.append(el('line', x1=0, y1=97, x2=width, y2=97, pen=1))
+        return section('report-header', 103, items)
     items.append(el('line', x1=0, y1=92, x2=width, y2=92, pen=1))
     return section('report-header', 98, items)
 
@@ -119,15 +126,27 @@ def page_footer(width):
     ])
 
 
+# Report IDs that several sections share: their one report-log entry cannot
+# say which of them was generated.
+SHARED_REPORT_IDS = {'II.'}
+
+
 def generated_note(width, y, report_id):
-    """When the figures were generated, or that they never were."""
+    """When, and by whom, the figures were generated, or that they never were.
+    The program's record says it of the section; where there is none (a
+    generation of an earlier version, a server without the record) the report
+    log's entry for the report ID is all there is."""
     if report_id is None:
         return []
+    logged = (f"'Figures generated with the other {report_id} sections on' MMMM d, yyyy" if report_id in SHARED_REPORT_IDS
+              else "'Figures generated on' MMMM d, yyyy")
     return [
-        el('field', name='LastUpdatedDate', query='log', when='rows', when_query='log', x=0, y=y, w=width, h=10,
-           font_size=7, italic=True, date_format="'Figures generated on' MMMM d, yyyy"),
+        el('field', name='GeneratedNote', query='generated', when='rows', when_query='generated', x=0, y=y, w=width,
+           h=10, font_size=7, italic=True),
+        el('field', name='LogDate', query='generated', when='rows', when_query='generated', x=0, y=y, w=width, h=10,
+           font_size=7, italic=True, date_format=logged),
         el('text', 'This section has not been generated for this period: generate it first, then print it again.',
-           when='no-rows', when_query='log', x=0, y=y, w=width, h=10, font_size=7, italic=True, bold=True),
+           when='no-rows', when_query='generated', x=0, y=y, w=width, h=10, font_size=7, italic=True, bold=True),
     ]
 
 
@@ -146,9 +165,18 @@ def footer_sections(width, report_id, empty_text, notes):
     return sections
 
 
-def log_query(report_id):
-    return (f"SELECT LastUpdatedDate FROM {{log}} WHERE ReportID = '{report_id}' "
-            "AND FromDate = {?FromDate} AND ToDate = {?ToDate}")
+def generation(title, report_id):
+    """The parameter, tables and queries of what the generation says: the
+    section's title (a parameter no value reaches, so its default), the
+    program's reading procedure, optional on a site's server, and the report
+    log to fall back on."""
+    parameters = [('Section', 'text', 'Section', title)]
+    tables = [('generation', 'Patient_Data.dbo.sp_Velmora_Report_SectionGeneration', 'procedure', True),
+              ('log', 'Patient_Data.dbo.tbMedNewDOHReportLog')]
+    queries = [('generated', 'EXEC {generation} {?FromDate}, {?ToDate}, {?Section}', 'log'),
+               ('log', "SELECT NULL AS GeneratedNote, NULL AS PeriodNote, LastUpdatedDate AS LogDate FROM {log} "
+                       f"WHERE ReportID = '{report_id}' AND FromDate = {{?FromDate}} AND ToDate = {{?ToDate}}")]
+    return parameters, tables, queries
 
 
 def report_file(name, title, *, width, parameters, tables, queries, data, sections, header, landscape=False,
@@ -159,16 +187,18 @@ def report_file(name, title, *, width, parameters, tables, queries, data, sectio
            f'  {el("summary", title=title, subject="DOH hospital statistical report", author="", comments="")}',
            '  ' + el('page', size='letter', orientation='landscape' if landscape else 'portrait', margins=36),
            '  <parameters>']
-    for pname, ptype, prompt in parameters:
-        out.append('    ' + el('parameter', name=pname, type=ptype, prompt=prompt))
+    for pname, ptype, prompt, *default in parameters:
+        out.append('    ' + el('parameter', name=pname, type=ptype, prompt=prompt,
+                               default=default[0] if default else None))
     out.append('  </parameters>')
     out.append('  <tables>')
     for alias, location, *kind in tables:
-        out.append('    ' + el('table', alias=alias, location=location, kind=kind[0] if kind else None))
+        out.append('    ' + el('table', alias=alias, location=location, kind=kind[0] if kind else None,
+                               optional=len(kind) > 1 and kind[1]))
     out.append('  </tables>')
     out.append('  <queries>')
-    for qname, sql in queries:
-        out.append(f'    <query name="{qname}">{escape(sql)}</query>')
+    for qname, sql, *fallback in queries:
+        out.append(f'    <query {attrs(name=qname, fallback=fallback[0] if fallback else None)}>{escape(sql)}</query>')
     out.append('  </queries>')
     if data:
         out.append('  ' + el('data', query=data))
@@ -271,10 +301,11 @@ def table_report(name, title, table, cols, *, report_id, width=PORTRAIT, landsca
         if where:
             select += " AND " + where
         select += " ORDER BY RowOrder"
-    queries = [('main', select), ('log', log_query(report_id))]
+    extra, generation_tables, generation_queries = generation(title, report_id)
+    queries = [('main', select)] + generation_queries
     fs = font_size if font_size != 8 else None
     page_header, _ = column_headings(cols, width, fs - 1 if fs else None, heading_lines)
-    sections = [report_header(width, header), page_header]
+    sections = [report_header(width, header, period_note=True), page_header]
     if group:
         sections.append(section('group-header', 17, [
             el('field', name=group, x=2, y=5, w=width - 4, h=11, bold=True, font_size=9)], group=1))
@@ -289,8 +320,8 @@ def table_report(name, title, table, cols, *, report_id, width=PORTRAIT, landsca
         sections.append(section('detail', 15, items, when_field=field, when_equals=value))
     sections += footer_sections(width, report_id, empty_text, notes)
     sections.append(page_footer(width))
-    tables = [('t', f'Patient_Data.dbo.{table}'), ('log', 'Patient_Data.dbo.tbMedNewDOHReportLog')]
-    return report_file(name, title, width=width, parameters=parameters, tables=tables, queries=queries,
+    tables = [('t', f'Patient_Data.dbo.{table}')] + generation_tables
+    return report_file(name, title, width=width, parameters=parameters + extra, tables=tables, queries=queries,
                        data='main', sections=sections, header=header, landscape=landscape,
                        groups=[group] if group else ())
 
@@ -361,12 +392,13 @@ class Form:
 def form_report(name, title, table, form, *, report_id, header='subreport', notes=()):
     width = form.width
     form.close()
-    queries = [('main', "SELECT * FROM {t} WHERE FromDate = {?FromDate} AND ToDate = {?ToDate}"),
-               ('log', log_query(report_id))]
-    sections = [report_header(width, header)] + form.sections + footer_sections(width, report_id, None, notes)
+    extra, generation_tables, generation_queries = generation(title, report_id)
+    queries = [('main', "SELECT * FROM {t} WHERE FromDate = {?FromDate} AND ToDate = {?ToDate}")] + generation_queries
+    sections = [report_header(width, header, period_note=True)] + form.sections + footer_sections(width, report_id,
+                                                                                                   None, notes)
     sections.append(page_footer(width))
-    tables = [('t', f'Patient_Data.dbo.{table}'), ('log', 'Patient_Data.dbo.tbMedNewDOHReportLog')]
-    return report_file(name, title, width=width, parameters=date_parameters(), tables=tables, queries=queries,
+    tables = [('t', f'Patient_Data.dbo.{table}')] + generation_tables
+    return report_file(name, title, width=width, parameters=date_parameters() + extra, tables=tables, queries=queries,
                        data='main', sections=sections, header=header)
 
 

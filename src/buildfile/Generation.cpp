@@ -4,11 +4,13 @@
 
 #include "buildfile/Sections.h"
 #include "catalogue/ReportCatalogue.h"
+#include "com/ComError.h"
 #include "forms/ErrorTrap.h"
 #include "forms/MousePointer.h"
 #include "forms/MsgBox.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTreeWidget>
@@ -73,7 +75,7 @@ void frmNewDOHBuildFile::GenerateMonthlyData()
     int rowCount = 0;
     int checkedCount = 0;
     bool saved = false;
-    bool setupMissing = false;
+    bool refused = false; // the period or the missing setup stops the run
     // Every section that did not complete is named at the end: nothing of it
     // was kept, its log entry included.
     QStringList failedUploads;
@@ -108,9 +110,36 @@ void frmNewDOHBuildFile::GenerateMonthlyData()
         forms::SetMousePointer(this, forms::MousePointer::Hourglass);
         return true;
     };
+    // A period that has not begun is not generated; one that has not ended is
+    // generated, once the user has been told that it counts up to today.
+    auto periodMayBeGenerated = [&] {
+        QString first, last;
+        try {
+            first = GetPeriodStartDate();
+            last = GetPeriodEndDate();
+        } catch (const com::ComError &) {
+            return true; // each section's own steps report a period without dates
+        }
+        const QDate today = Today();
+        const buildfile::PeriodProgress progress = buildfile::ProgressOn(first, last, today);
+        if (progress == buildfile::PeriodProgress::Ended)
+            return true;
+        const QString period = buildfile::PeriodName(cboYear->currentText(), cboMonth->currentIndex());
+        forms::SetMousePointer(this, forms::MousePointer::Default);
+        if (progress == buildfile::PeriodProgress::NotBegun) {
+            forms::MsgBox(buildfile::NotBegunMessage(period, first), forms::vbExclamation,
+                          QStringLiteral("Notification"));
+            return false;
+        }
+        const bool confirmed =
+            forms::MsgBox(buildfile::InProgressMessage(period, today), forms::vbOKCancel + forms::vbInformation,
+                          QStringLiteral("Notification")) == forms::vbOK;
+        forms::SetMousePointer(this, forms::MousePointer::Hourglass);
+        return confirmed;
+    };
     if (steps.test(114, [&] { return checkedCount > 0; })) {
-        setupMissing = uploadChecked && !steps.test(114, setupExistsOrIsSaved);
-        if (!setupMissing) {
+        refused = !steps.test(114, periodMayBeGenerated) || (uploadChecked && !steps.test(114, setupExistsOrIsSaved));
+        if (!refused) {
             steps.step(116, [&] {
                 pbMain->setMaximum(checkedCount + 1);
                 pbMain->setValue(1);
@@ -124,7 +153,7 @@ void frmNewDOHBuildFile::GenerateMonthlyData()
         }
     }
 
-    for (int i = 0; i < rowCount && !setupMissing; ++i) {
+    for (int i = 0; i < rowCount && !refused; ++i) {
         if (!steps.test(132, [&] { return IsChecked(lvwReport, i); }))
             continue;
         buildfile::SectionPeriod section;

@@ -80,14 +80,14 @@ void frmNewDOHBuildFile::RefreshLastUpdated()
     const QString firstDate = GetPeriodStartDate();
     const QString lastDate = GetPeriodEndDate();
 
-    const QHash<QString, QString> times = buildfile::LastUpdatedTimes(*m_connection, firstDate, lastDate);
+    // Each section by its own record: the report log's one "II." entry stands
+    // for all "II." sections only where no record says which one it was.
+    const QHash<QString, buildfile::SectionGeneration> generations =
+        buildfile::SectionGenerations(*m_connection, firstDate, lastDate);
     ++m_rowUpdates;
-    // One "II." record stands for all "II." sections.
     for (int i = 0; i < lvwReport->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = lvwReport->topLevelItem(i);
-        const auto time = times.constFind(GetReportID(row->text(kNameColumn)));
-        if (time != times.cend())
-            row->setText(kLastUpdatedColumn, *time);
+        row->setText(kLastUpdatedColumn, buildfile::LastUpdatedText(generations.value(row->text(kNameColumn))));
     }
     --m_rowUpdates;
 

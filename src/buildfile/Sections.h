@@ -2,6 +2,8 @@
 
 #include "adodb/Connection.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -35,10 +37,48 @@ QList<const catalogue::ReportItem *> ListedSections();
 // Whether a DOH report setup exists.
 bool ReportSetupExists(adodb::Connection &connection);
 
-// The report log of a period: each report ID's last-generated time as the
-// "Last Updated" column shows it ("March 05, 2026 | 14:02:11").
-QHash<QString, QString> LastUpdatedTimes(adodb::Connection &connection, const QString &firstDate,
-                                         const QString &lastDate);
+// What is known of one section's figures for a period.
+struct SectionGeneration
+{
+    enum class Source {
+        None,   // not generated for the period
+        Record, // the program's own record of the section
+        // Only the report log's entry for the section's report ID: a
+        // generation that kept no record (an earlier version of the program,
+        // or a database without the record) came last.
+        Log,
+    };
+    Source source = Source::None;
+    QDateTime generated;
+    QString user;            // Record
+    bool periodEnded = true; // Record: the period had ended when generated
+    QDate countedTo;         // Record: the last day the figures count
+    bool sharedLog = false;  // Log: the entry stands for several sections
+    bool isGenerated() const { return source != Source::None; }
+};
+
+// Every catalogue section's generation for a period, by title. A section's
+// own record holds unless the report log's entry for its report ID is later
+// than every record of that ID for the period; then the log's entry is all
+// that is known, for each section of the ID. A database without the record
+// reads the log alone, as the list always did.
+QHash<QString, SectionGeneration> SectionGenerations(adodb::Connection &connection, const QString &firstDate,
+                                                     const QString &lastDate);
+// The "Last Updated" text of a generation ("March 05, 2026 | 14:02:11"),
+// empty when the section was not generated.
+QString LastUpdatedText(const SectionGeneration &generation);
+
+// A period as its messages name it ("December 2026", "First Quarter 2026").
+QString PeriodName(const QString &year, int position);
+// Where a period stands on the day it would be generated.
+enum class PeriodProgress { Ended, InProgress, NotBegun };
+PeriodProgress ProgressOn(const QString &firstDate, const QString &lastDate, const QDate &today);
+// "December 2026 has not ended: its figures will count up to today, December 9, 2026."
+QString InProgressMessage(const QString &periodName, const QDate &today);
+// "January 2027 has not begun: nothing can be generated for it before January 1, 2027."
+QString NotBegunMessage(const QString &periodName, const QString &firstDate);
+// A date as the messages and reports write it: "December 9, 2026".
+QString DateInWords(const QDate &date);
 
 // How the steps of one section are run. The window runs each as its numbered
 // step, which reports a failure in its own box and shows the progress between
@@ -66,9 +106,10 @@ public:
 };
 
 // Generates one section: its report-log entry, then its upload procedure
-// (none for "I. Hospital General Information"), both inside one transaction
-// of the connection that is committed only when every step of the section
-// succeeded. A section that fails anywhere, or whose steps before this call
+// (none for "I. Hospital General Information") and the program's own record
+// of the section (title, period, signed-in user), all inside one
+// transaction of the connection that is committed only when every step of
+// the section succeeded. A section that fails anywhere, or whose steps before this call
 // failed (prepared false), keeps its report log and tables as they were.
 // The failures of the steps inside the transaction reach steps.run only once
 // it has ended, so that no report waits for the user with the lock held.

@@ -1,6 +1,7 @@
 #include "frmReportViewerShared.h"
 
 #include "CheckBeforeExport.h"
+#include "ExportRecord.h"
 #include "modCrystal.h"
 
 #include "com/ComError.h"
@@ -237,6 +238,7 @@ void frmReportViewerShared::ExportReport(const QString &filter, int formatType)
         options.FormatType = formatType;
         options.DiskFileName = dlgOpen.FileName;
         modCrystal::pobjReport->Export(false);
+        reporting::RecordExport(*modCrystal::pobjReport, formatType, dlgOpen.FileName);
         forms::MsgBox(QStringLiteral("Export Successful"), forms::vbInformation + forms::vbOKOnly);
     } catch (const std::exception &e) {
         forms::MsgBox(com::describe(e), forms::vbOKOnly);

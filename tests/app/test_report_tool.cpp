@@ -16,10 +16,12 @@
 #include <QFile>
 #include <QLocale>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -56,18 +58,31 @@ protected:
 
     // The store and user are added, and the password is in the environment
     // unless told otherwise. There is no terminal: nothing waits for a person.
-    static Result run(QStringList args, const std::optional<QString> &password = kPassword, bool onTheStore = true)
+    // With `at`, the run's clock starts at that time (faketime), so that the
+    // day of generation is known; `user` signs in instead of kUser; with
+    // killAfter, the run is killed that many milliseconds after its first line.
+    static Result run(QStringList args, const std::optional<QString> &password = kPassword, bool onTheStore = true,
+                      const char *at = nullptr, const QString &user = kUser, int killAfter = -1)
     {
         if (onTheStore)
-            args << QStringLiteral("--store") << s_folder << QStringLiteral("--user") << kUser;
+            args << QStringLiteral("--store") << s_folder << QStringLiteral("--user") << user;
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("VELMORA_PASSWORD"));
         if (password)
             env.insert(QStringLiteral("VELMORA_PASSWORD"), *password);
+        env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
         process.setProcessEnvironment(env);
         process.setChildProcessModifier([] { ::setsid(); });
-        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/velmora-report"), args);
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/velmora-report");
+        if (at)
+            process.start(QStringLiteral("faketime"), QStringList{QString::fromLatin1(at), program} + args);
+        else
+            process.start(program, args);
+        if (killAfter >= 0 && process.waitForReadyRead(60000)) {
+            QThread::msleep(killAfter);
+            process.kill();
+        }
         EXPECT_TRUE(process.waitForFinished(300000)) << "velmora-report did not end";
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
@@ -171,13 +186,15 @@ TEST_P(Generate, PrintsALinePerSectionAndLogsWhatItGenerated)
     const QStringList rows = shown.lines();
     ASSERT_EQ(rows.size(), listedTitles().size() + 1);
     EXPECT_EQ(rows[0], header);
+    // Only the sections generated show a time, with who generated them.
     for (qsizetype i = 0; i < listedTitles().size(); ++i) {
         const QString title = listedTitles()[i];
-        EXPECT_TRUE(matches(QStringLiteral("^") + QRegularExpression::escape(title) +
-                                (c.loggedIds.contains(catalogue::GetReportID(title))
-                                     ? QStringLiteral("\\t[A-Z][a-z]+ \\d\\d, \\d{4} \\| \\d\\d:\\d\\d:\\d\\d$")
-                                     : QStringLiteral("\\tnot generated$")),
-                            rows[i + 1]))
+        EXPECT_TRUE(
+            matches(QStringLiteral("^") + QRegularExpression::escape(title) +
+                        (titles.contains(title)
+                             ? QStringLiteral("\\t[A-Z][a-z]+ \\d\\d, \\d{4} \\| \\d\\d:\\d\\d:\\d\\d\\trecords$")
+                             : QStringLiteral("\\tnot generated$")),
+                    rows[i + 1]))
             << rows[i + 1].toStdString();
     }
 }
@@ -362,6 +379,155 @@ TEST_F(DemoStore, AnExportThatCannotBeDoneLeavesNoFile)
         EXPECT_EQ(result.code, 1) << c.period;
         EXPECT_TRUE(result.err.contains(c.message)) << result.err.toStdString();
         EXPECT_TRUE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+    }
+}
+
+namespace {
+
+struct DayCase
+{
+    const char *name, *now;
+    int month;       // of 2026
+    QString said;    // the first line printed, or the refusal (empty: neither)
+    qint64 days = 0; // the days of the period stored; 0: refused, nothing stored
+};
+
+class GenerateOnTheDay : public DemoStore, public ::testing::WithParamInterface<DayCase>
+{
+protected:
+    // Service days by the rule, newborns apart: the days d to the last day
+    // counted with admission <= d < discharge, plus one for a same-day stay;
+    // an open stay ends after the period or, while the period runs, today,
+    // which is not counted.
+    static qint64 serviceDays(const QDate &first, const QDate &last, const QDate &today)
+    {
+        const QDate counted = last > today ? today.addDays(-1) : last, openEnd = last > today ? today : last.addDays(1);
+        QSqlQuery q =
+            embedded::sql::exec(s_store->database(), QStringLiteral("SELECT AdmissionDateTime, DischargeDateTime "
+                                                                    "FROM Patient_Data.tbAdmission WHERE "
+                                                                    "ServiceCode <> '13'"));
+        qint64 days = 0;
+        while (q.next()) {
+            const QDate in = QDate::fromString(q.value(0).toString().left(10), Qt::ISODate);
+            const QDate out =
+                q.value(1).isNull() ? openEnd : QDate::fromString(q.value(1).toString().left(10), Qt::ISODate);
+            for (QDate d = std::max(first, in); d <= counted && d < out; d = d.addDays(1))
+                ++days;
+            days += in == out && in >= first && in <= counted;
+        }
+        return days;
+    }
+};
+
+} // namespace
+
+// The day of generation decides: a period in progress is counted up to it,
+// and the run says so first; one not begun is refused. The stored service
+// days and BOR of the summary of patients are those of the rule.
+TEST_P(GenerateOnTheDay, SaysWhatItCountsAndStoresTheFiguresOfTheRule)
+{
+    const DayCase &c = GetParam();
+    const QDate first(2026, c.month, 1), last = first.addMonths(1).addDays(-1);
+    const Result result = run(Args("generate|--year|2026|--section|II. Hospital Operations. A.Summary of Patients in "
+                                   "the Hospital|--period")
+                                  << first.toString(QStringLiteral("MMMM")),
+                              kPassword, true, c.now);
+    QSqlQuery q =
+        embedded::sql::exec(s_store->database(),
+                            QStringLiteral("SELECT ServiceDays, DaysInPeriod, BOR, AuthorizedBeds FROM "
+                                           "Patient_Data.tbDOHRptSectionII1 WHERE FromDate = ? AND ToDate = ?"),
+                            {first.toString(Qt::ISODate), last.toString(Qt::ISODate)});
+    if (c.days == 0) {
+        EXPECT_EQ(result.code, 1);
+        EXPECT_EQ(result.err, c.said + u'\n');
+        EXPECT_FALSE(q.next());
+        return;
+    }
+    ASSERT_EQ(result.code, 0) << result.err.toStdString();
+    const QString firstLine = result.lines().value(0);
+    EXPECT_TRUE(c.said.isEmpty() ? firstLine.startsWith(QStringLiteral("II. Hospital")) : firstLine == c.said)
+        << firstLine.toStdString();
+    const qint64 expected =
+        serviceDays(first, last, QDate::fromString(QString::fromLatin1(c.now).left(10), Qt::ISODate));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toLongLong(), expected);
+    EXPECT_EQ(q.value(1).toLongLong(), c.days);
+    EXPECT_DOUBLE_EQ(q.value(2).toDouble(),
+                     qRound(expected * 10000.0 / double(q.value(3).toLongLong() * c.days)) / 100.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DemoHospital, GenerateOnTheDay,
+    ::testing::Values(
+        DayCase{"MonthInProgress", "2026-12-09 10:00:00", 12,
+                QStringLiteral("December 2026 has not ended: its figures will count up to today, December 9, 2026."),
+                8},
+        // A period ending on the day of generation has ended: its open stays count to its end.
+        DayCase{"MonthEndingToday", "2026-10-31 10:00:00", 10, QString(), 31},
+        DayCase{"MonthNotBegun", "2026-08-20 10:00:00", 9,
+                QStringLiteral("September 2026 has not begun: nothing can be generated for it before September 1, "
+                               "2026.")}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Two users each generate one II. section of July, and one exports it: each
+// section shows its own generation, the others of the report ID none; the
+// history lists all three, newest first.
+TEST_F(DemoStore, EachSectionKeepsItsOwnGenerationAndTheHistoryListsWhoDidWhat)
+{
+    const QString clerk = QStringLiteral("clerk"), pdf = m_dir.filePath(QStringLiteral("deaths.pdf"));
+    session::UserAccounts(*s_store).addUser({clerk, kPassword, false, modSysConstants::kDepartmentCode, true});
+    const QString deaths = QStringLiteral("II. C. Deaths"), discharges = QStringLiteral("II. Hospital Operations. B. "
+                                                                                        "Discharges");
+    const auto july = [](QStringList args) { return args << Args("--year|2026|--period|July"); };
+    const auto line = [](const char *time, const QString &what) {
+        return QStringLiteral("December 09, 2026 \\| %1:0\\d\t").arg(QLatin1String(time)) +
+               QRegularExpression::escape(what) + u'\n';
+    };
+    run(july({QStringLiteral("generate"), QStringLiteral("--section"), deaths}), kPassword, true,
+        "2026-12-09 10:00:00");
+    const QString before = run(july({QStringLiteral("status")})).out;
+    EXPECT_TRUE(matches(u'\n' + QRegularExpression::escape(deaths + u'\t') + line("10:00", kUser), before) &&
+                before.contains(u'\n' + discharges + QStringLiteral("\tnot generated\n")))
+        << before.toStdString();
+    run(july({QStringLiteral("generate"), QStringLiteral("--section"), discharges}), kPassword, true,
+        "2026-12-09 10:30:00", clerk);
+    run(july({QStringLiteral("export"), QStringLiteral("--section"), deaths, QStringLiteral("--format"),
+              QStringLiteral("pdf"), QStringLiteral("--output"), pdf}),
+        kPassword, true, "2026-12-09 10:45:00");
+    const QString after = run(july({QStringLiteral("status")})).out;
+    EXPECT_TRUE(matches(u'\n' + QRegularExpression::escape(discharges + u'\t') + line("10:30", clerk), after) &&
+                matches(u'\n' + QRegularExpression::escape(deaths + u'\t') + line("10:00", kUser), after))
+        << after.toStdString();
+    const QString history = run(july({QStringLiteral("status"), QStringLiteral("--history")})).out;
+    EXPECT_TRUE(matches(QStringLiteral("^July 2026 \\(07/01/2026 to 07/31/2026\\)\n") +
+                            line("10:45", QStringLiteral("exported\t%1\trecords\tpdf\t%2").arg(deaths, pdf)) +
+                            line("10:30", QStringLiteral("generated\t%1\tclerk").arg(discharges)) +
+                            line("10:00", QStringLiteral("generated\t%1\trecords").arg(deaths)) + u'$',
+                        history))
+        << history.toStdString();
+}
+
+// generate --all killed at random moments: whatever it had committed, each
+// section's record exists exactly when its figures do.
+TEST_F(DemoStore, AKilledGenerationNeverLeavesARecordWithoutItsFiguresOrFiguresWithoutTheirRecord)
+{
+    for (const int month : {1, 4, 5}) { // killed somewhere among the sections after the first
+        const QDate first(2026, month, 1);
+        run(Args("generate|--all|--year|2026|--period") << first.toString(QStringLiteral("MMMM")), kPassword, true,
+            nullptr, kUser, QRandomGenerator::global()->bounded(500));
+        for (const catalogue::ReportItem &item : catalogue::ReportCatalogue()) {
+            if (item.uploadProcedure.isEmpty())
+                continue;
+            QSqlQuery q = embedded::sql::exec(
+                s_store->database(),
+                QStringLiteral("SELECT (SELECT COUNT(*) FROM Patient_Data.tbVelmoraSectionGeneration WHERE ReportTitle "
+                               "= ? AND FromDate = ?) > 0, (SELECT COUNT(*) FROM Patient_Data.tbDOHRpt%1 WHERE "
+                               "FromDate = ?) > 0")
+                    .arg(item.uploadProcedure.mid(14)),
+                {item.title, first.toString(Qt::ISODate), first.toString(Qt::ISODate)});
+            ASSERT_TRUE(q.next());
+            EXPECT_EQ(q.value(0).toInt(), q.value(1).toInt()) << month << ' ' << item.title.toStdString();
+        }
     }
 }
 

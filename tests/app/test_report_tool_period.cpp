@@ -90,18 +90,18 @@ protected:
     QTemporaryDir m_dir;
 };
 
-// The year 2025 with II. C. Deaths generated (so every section of the report
-// ID "II." is, and Section I always is) and III.11.4; II.9.3 is not.
+// The year 2025 with every listed section generated but II.9.3 (Section I
+// is always in the document).
 class PeriodExport : public DemoTool
 {
 protected:
     static void SetUpTestSuite()
     {
         DemoTool::SetUpTestSuite();
-        ASSERT_EQ(
-            tool(QStringLiteral("generate|--year|2025|--period|Yearly|--section|II. C. Deaths|--section|III.11.4"))
-                .code,
-            0);
+        QString sections;
+        for (const QString &title : generatedTitles())
+            sections += QStringLiteral("|--section|") + title;
+        ASSERT_EQ(tool(QStringLiteral("generate|--year|2025|--period|Yearly") + sections).code, 0);
     }
     // The sections the demo hospital lists and generated, in the window's order.
     static QStringList generatedTitles()

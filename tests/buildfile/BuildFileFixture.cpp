@@ -2,6 +2,7 @@
 
 #include "catalogue/ReportCatalogue.h"
 #include "embedded/EmbeddedBackend.h"
+#include "embedded/Store.h"
 #include "startup/modSysConstants.h"
 
 namespace buildfile_tests {
@@ -24,13 +25,13 @@ public:
     void beginTransaction() override { m_store.beginTransaction(); }
     void commitTransaction() override { m_store.commitTransaction(); }
     void rollbackTransaction() override { m_store.rollbackTransaction(); }
+    embedded::Store &store() { return m_store.store(); }
 
 private:
     embedded::EmbeddedBackend m_store;
 };
 
 } // namespace
-
 
 void BuildFileFixture::SetUp()
 {
@@ -65,6 +66,12 @@ void BuildFileFixture::Open(const QDate &today)
     m_form->PrepareForm();
     m_connection->statementLog().clear();
     m_box->clear();
+}
+
+void BuildFileFixture::SetStoreTime(const QDateTime &now)
+{
+    if (auto *answered = dynamic_cast<UploadsAnsweredBackend *>(m_connection->backend()))
+        answered->store().setClock([now] { return now; });
 }
 
 QTreeWidgetItem *BuildFileFixture::Row(const QString &title) const

@@ -29,8 +29,10 @@ protected:
 
     // Fills the window (everything LoadForm does before showing it) and
     // forgets the statements sent so far.
-    void Open(const QDate &today = QDate(2026, 3, 15));
+    // By default today is the last day of March 2026, the month chosen: it has ended.
+    void Open(const QDate &today = QDate(2026, 3, 31));
     void SaveReportSetup();
+    void SetStoreTime(const QDateTime &now);
 
     QTreeWidgetItem *Row(const QString &title) const;
     QStringList Titles() const;
@@ -60,5 +62,8 @@ inline const QString kDeaths = QStringLiteral("II. C. Deaths");
 inline const QString kInfections = QStringLiteral("II. D. Health Associated Infections");
 inline const QString kERCasesOld = QStringLiteral("II.9.3 10 Leading Causes of Emergency Cases(OLD)");
 inline const QString kConsultationOld = QStringLiteral("III.11.4 Leading Causes of Consultation (OPD)(OLD)");
+inline const QString kRecordStatement =
+    QStringLiteral("Patient_Data..sp_Velmora_Save_SectionGeneration '%1','%2','%3',''");
+inline const QString kRecordQuery = QStringLiteral("Patient_Data..sp_Velmora_Search_SectionGeneration '%1','%2'");
 
 } // namespace buildfile_tests

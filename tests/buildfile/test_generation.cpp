@@ -71,7 +71,9 @@ TEST_P(GenerationStatements, SendsExactlyTheseStatements)
     m_box->clear();
     m_form->GenerateMonthlyData();
     const bool needsSetup = !c.expected.isEmpty() && c.checked != QStringList{kGeneralInfo};
-    EXPECT_TRUE(SentExactly(m_connection, (needsSetup ? QStringList{kSetupQuery} : QStringList()) + c.expected));
+    const QString records = kRecordQuery.arg(m_form->GetPeriodStartDate(), m_form->GetPeriodEndDate());
+    EXPECT_TRUE(SentExactly(m_connection, (needsSetup ? QStringList{kSetupQuery} : QStringList()) + c.expected +
+                                              (c.expected.isEmpty() ? QStringList() : QStringList{records})));
     EXPECT_EQ(m_box->prompts(), c.expected.isEmpty() ? QStringList() : QStringList{kSaved});
 }
 
@@ -86,6 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       {LogStatement(QStringLiteral("II."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
                        QStringLiteral("Patient_Data..sp_DOH_Upload_SurgicalProcedure '03/01/2026','03/31/2026'"),
+                       kRecordStatement.arg(kSurgical, QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
                        LogQuery(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026"))}},
         StatementCase{"GeneralInformationOnlyLogs",
                       "2026",
@@ -94,18 +97,21 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       false,
                       {LogStatement(QStringLiteral("I."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
+                       kRecordStatement.arg(kGeneralInfo, QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
                        LogQuery(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026"))}},
         StatementCase{"TwoSectionsOfOneReportId",
-                      "2026",
+                      "2025",
                       "April",
                       {kDeaths, kDischarges},
                       false,
                       false,
-                      {LogStatement(QStringLiteral("II."), QStringLiteral("04/01/2026"), QStringLiteral("04/30/2026")),
-                       QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII21 '04/01/2026','04/30/2026'"),
-                       LogStatement(QStringLiteral("II."), QStringLiteral("04/01/2026"), QStringLiteral("04/30/2026")),
-                       QStringLiteral("Patient_Data..sp_DOH_Upload_SectionIII '04/01/2026','04/30/2026'"),
-                       LogQuery(QStringLiteral("04/01/2026"), QStringLiteral("04/30/2026"))}},
+                      {LogStatement(QStringLiteral("II."), QStringLiteral("04/01/2025"), QStringLiteral("04/30/2025")),
+                       QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII21 '04/01/2025','04/30/2025'"),
+                       kRecordStatement.arg(kDischarges, QStringLiteral("04/01/2025"), QStringLiteral("04/30/2025")),
+                       LogStatement(QStringLiteral("II."), QStringLiteral("04/01/2025"), QStringLiteral("04/30/2025")),
+                       QStringLiteral("Patient_Data..sp_DOH_Upload_SectionIII '04/01/2025','04/30/2025'"),
+                       kRecordStatement.arg(kDeaths, QStringLiteral("04/01/2025"), QStringLiteral("04/30/2025")),
+                       LogQuery(QStringLiteral("04/01/2025"), QStringLiteral("04/30/2025"))}},
         StatementCase{
             "OldEmergencyCasesYearlyTakesTheOption",
             "2025",
@@ -115,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
             false,
             {LogStatement(QStringLiteral("II.9.3"), QStringLiteral("01/01/2025"), QStringLiteral("12/31/2025")),
              QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII103 '01/01/2025','12/31/2025',2"),
+             kRecordStatement.arg(kERCasesOld, QStringLiteral("01/01/2025"), QStringLiteral("12/31/2025")),
              LogQuery(QStringLiteral("01/01/2025"), QStringLiteral("12/31/2025"))}},
         StatementCase{
             "OldConsultationCausesTakesTheOption",
@@ -125,6 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
             true,
             {LogStatement(QStringLiteral("III.11.4"), QStringLiteral("01/01/2024"), QStringLiteral("03/31/2024")),
              QStringLiteral("Patient_Data..sp_DOH_Upload_SectionIII114 '01/01/2024','03/31/2024',2"),
+             kRecordStatement.arg(kConsultationOld, QStringLiteral("01/01/2024"), QStringLiteral("03/31/2024")),
              LogQuery(QStringLiteral("01/01/2024"), QStringLiteral("03/31/2024"))}},
         StatementCase{"SecondSemiAnnual",
                       "2025",
@@ -134,6 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       {LogStatement(QStringLiteral("II."), QStringLiteral("07/01/2025"), QStringLiteral("12/31/2025")),
                        QStringLiteral("Patient_Data..sp_DOH_Upload_HealthAssociatedInf '07/01/2025','12/31/2025'"),
+                       kRecordStatement.arg(kInfections, QStringLiteral("07/01/2025"), QStringLiteral("12/31/2025")),
                        LogQuery(QStringLiteral("07/01/2025"), QStringLiteral("12/31/2025"))}},
         StatementCase{"NothingChecked", "2026", "March", {}, false, false, {}}),
     [](const ::testing::TestParamInfo<StatementCase> &info) { return std::string(info.param.name); });
@@ -153,9 +162,9 @@ TEST_F(GenerationTest, SuccessfulRunRefreshesUnmarksAndSaysSaved)
     const QString surgicalTime = Row(kSurgical)->text(1);
     EXPECT_TRUE(stamp.match(surgicalTime).hasMatch()) << surgicalTime.toStdString();
     EXPECT_TRUE(stamp.match(Row(kGeneralInfo)->text(1)).hasMatch());
-    // Every "II." row shares the one log entry.
-    EXPECT_EQ(Row(kDischarges)->text(1), surgicalTime);
-    EXPECT_EQ(Row(kDeaths)->text(1), surgicalTime);
+    // The other "II." rows share the log entry, but not the section's record.
+    EXPECT_EQ(Row(kDischarges)->text(1), QString());
+    EXPECT_EQ(Row(kDeaths)->text(1), QString());
     for (const QString &title : Titles()) {
         EXPECT_FALSE(Checked(title));
         EXPECT_EQ(Mark(title), QStringLiteral("0"));
@@ -189,9 +198,10 @@ TEST_F(GenerationTest, ProgressShowsEachSectionWhileItsUploadRuns)
                      m_form->chkAll->isEnabled(), m_form->lblProgress->text(), forms::GetMousePointer(m_form.get())});
     });
     m_form->GenerateMonthlyData();
-    ASSERT_EQ(seen.size(), 7); // the setup query, three logs, two uploads, the refresh
+    // The setup query, three logs, two uploads, three records, the refresh.
+    ASSERT_EQ(seen.size(), 11);
     EXPECT_EQ(seen[0].statement, kSetupQuery);
-    for (int i = 1; i < 6; ++i) {
+    for (int i = 1; i < 9; ++i) {
         EXPECT_EQ(seen[i].maximum, 4);
         EXPECT_TRUE(seen[i].barVisible);
         EXPECT_TRUE(seen[i].labelVisible);
@@ -202,16 +212,16 @@ TEST_F(GenerationTest, ProgressShowsEachSectionWhileItsUploadRuns)
     EXPECT_TRUE(seen[1].statement.contains(QStringLiteral("ReportLog 'I.'")));
     EXPECT_EQ(seen[1].value, 1);
     EXPECT_EQ(seen[1].label, QString());
-    EXPECT_TRUE(seen[2].statement.contains(QStringLiteral("ReportLog 'II.'")));
-    EXPECT_EQ(seen[2].value, 1);
-    EXPECT_TRUE(seen[3].statement.contains(QStringLiteral("SectionII21")));
-    EXPECT_EQ(seen[3].value, 4);
-    EXPECT_EQ(seen[3].label, QStringLiteral("Processing II. Hospital Operations. B. Discharges..."));
-    EXPECT_EQ(seen[4].value, 1);
-    EXPECT_TRUE(seen[5].statement.contains(QStringLiteral("SurgicalProcedure")));
-    EXPECT_EQ(seen[5].value, 4);
-    EXPECT_EQ(seen[5].label, QStringLiteral("Processing II. E. Surgical Operations..."));
-    EXPECT_FALSE(seen[6].barVisible);
+    EXPECT_TRUE(seen[3].statement.contains(QStringLiteral("ReportLog 'II.'")));
+    EXPECT_EQ(seen[3].value, 1);
+    EXPECT_TRUE(seen[4].statement.contains(QStringLiteral("SectionII21")));
+    EXPECT_EQ(seen[4].value, 4);
+    EXPECT_EQ(seen[4].label, QStringLiteral("Processing II. Hospital Operations. B. Discharges..."));
+    EXPECT_EQ(seen[6].value, 1);
+    EXPECT_TRUE(seen[7].statement.contains(QStringLiteral("SurgicalProcedure")));
+    EXPECT_EQ(seen[7].value, 4);
+    EXPECT_EQ(seen[7].label, QStringLiteral("Processing II. E. Surgical Operations..."));
+    EXPECT_FALSE(seen[9].barVisible);
 }
 
 namespace {
@@ -267,11 +277,14 @@ TEST_P(FailedUpload, LeavesItsLogEntryAsItWasAndTheOthersAreGenerated)
     EXPECT_TRUE(SentExactly(
         m_connection,
         {kSetupQuery, LogStatement(QStringLiteral("I."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
+         kRecordStatement.arg(kGeneralInfo, QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
          LogStatement(QStringLiteral("II."), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
          QStringLiteral("Patient_Data..sp_DOH_Upload_SurgicalProcedure '03/01/2026','03/31/2026'"),
+         kRecordStatement.arg(kSurgical, QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
          LogStatement(QStringLiteral("II.9.3"), QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
          QStringLiteral("Patient_Data..sp_DOH_Upload_SectionII103 '03/01/2026','03/31/2026',2"),
-         LogQuery(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026"))}));
+         LogQuery(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")),
+         kRecordQuery.arg(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026"))}));
     ASSERT_EQ(m_box->shown().size(), 2);
     EXPECT_EQ(
         m_box->shown().at(0).prompt,
@@ -331,9 +344,10 @@ TEST_F(GenerationTest, FailingLogSendsNoUpload)
     });
     m_form->GenerateMonthlyData();
     const QStringList sent = m_connection->statementLog().statements();
-    // The section cannot commit: its upload is not sent to be rolled back.
-    EXPECT_EQ(sent.size(), 3);
+    // The section cannot commit: neither its upload nor its record is sent.
+    EXPECT_EQ(sent.size(), 4);
     EXPECT_TRUE(sent.filter(QStringLiteral("sp_DOH_Upload_")).isEmpty());
+    EXPECT_TRUE(sent.filter(QStringLiteral("sp_Velmora_Save_SectionGeneration")).isEmpty());
     ASSERT_EQ(m_box->shown().size(), 2);
     EXPECT_EQ(m_box->shown().at(0).prompt,
               QStringLiteral("Log is locked\r\nin prjVelmora.frmNewDOHBuildFile.GenerateMonthlyData at line 144"));

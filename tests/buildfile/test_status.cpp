@@ -35,10 +35,11 @@ const QStringList kDefaultRows = {
 void InsertLog(embedded::Store &store, const QString &reportId, const QString &from, const QString &to,
                const QString &updated)
 {
-    embedded::sql::exec(store.database(),
-                        QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog (ReportID, FromDate, ToDate, "
-                                       "LastUpdatedDate) VALUES (?, ?, ?, ?)"),
-                        {reportId, from, to, updated});
+    embedded::sql::exec(
+        store.database(),
+        QStringLiteral("INSERT OR REPLACE INTO Patient_Data.tbMedNewDOHReportLog (ReportID, FromDate, ToDate, "
+                       "LastUpdatedDate) VALUES (?, ?, ?, ?)"),
+        {reportId, from, to, updated});
 }
 
 class StatusTest : public BuildFileFixture
@@ -78,9 +79,10 @@ TEST_F(StatusTest, LoadSendsTheSetupQueryAndOneLogQuery)
     form.setTodayProvider([] { return QDate(2026, 3, 15); });
     form.InitializeForm(m_connection);
     form.PrepareForm();
-    EXPECT_TRUE(SentExactly(m_connection,
-                            {QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportSetup"),
-                             QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '03/01/2026','03/31/2026'")}));
+    EXPECT_TRUE(SentExactly(
+        m_connection, {QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportSetup"),
+                       QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '03/01/2026','03/31/2026'"),
+                       kRecordQuery.arg(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026"))}));
     EXPECT_TRUE(m_box->shown().isEmpty());
 }
 
@@ -159,8 +161,9 @@ TEST_F(StatusTest, SwitchingMonthsUnchecksAndReloads)
     m_form->chkAll->setChecked(true);
     ASSERT_TRUE(Checked(kDischarges));
     Choose(QStringLiteral("2026"), QStringLiteral("February"));
-    EXPECT_TRUE(SentExactly(m_connection, {QStringLiteral(
-                                              "Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '02/01/2026','02/28/2026'")}));
+    EXPECT_TRUE(SentExactly(
+        m_connection, {QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '02/01/2026','02/28/2026'"),
+                       kRecordQuery.arg(QStringLiteral("02/01/2026"), QStringLiteral("02/28/2026"))}));
     EXPECT_FALSE(m_form->chkAll->isChecked());
     for (const QString &title : kDefaultRows) {
         EXPECT_FALSE(Checked(title));
@@ -172,8 +175,9 @@ TEST_F(StatusTest, SwitchingMonthsUnchecksAndReloads)
 
     m_connection->statementLog().clear();
     Choose(QStringLiteral("2024"), QStringLiteral("February"));
-    EXPECT_TRUE(SentExactly(m_connection, {QStringLiteral(
-                                              "Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '02/01/2024','02/29/2024'")}));
+    EXPECT_TRUE(SentExactly(
+        m_connection, {QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '02/01/2024','02/29/2024'"),
+                       kRecordQuery.arg(QStringLiteral("02/01/2024"), QStringLiteral("02/29/2024"))}));
     EXPECT_EQ(Row(kSurgical)->text(1), QString());
 }
 
@@ -216,8 +220,9 @@ TEST_F(StatusTest, FirstStartOpensTheSetupDialogBeforeTheList)
     const QStringList sent = m_connection->statementLog().statements();
     ASSERT_FALSE(sent.isEmpty());
     EXPECT_EQ(sent.first(), QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportSetup"));
-    EXPECT_EQ(sent.last(), QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '03/01/2026','03/31/2026'"));
-    EXPECT_EQ(sent.count(QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '03/01/2026','03/31/2026'")), 1);
+    EXPECT_EQ(sent.last(), kRecordQuery.arg(QStringLiteral("03/01/2026"), QStringLiteral("03/31/2026")));
+    EXPECT_EQ(sent.count(QStringLiteral("Patient_Data..sp_DOH_Search_tbMedNewDOHReportLog '03/01/2026','03/31/2026'")),
+              1);
 }
 
 TEST_F(StatusTest, WithASetupTheSetupDialogStaysClosed)
@@ -257,4 +262,36 @@ TEST_F(StatusTest, OnlyTheFirstActivationSetsUpTheTaskbarEntry)
     QCoreApplication::sendEvent(&form, &activate);
     QCoreApplication::sendEvent(&form, &activate);
     EXPECT_EQ(form.taskbarEntrySetups(), 1);
+}
+
+// Each section shows its own record, not the log's one "II." entry, which
+// stands for them all where no record explains it.
+TEST_F(StatusTest, EachSectionShowsItsOwnGenerationWhereTheRecordIsKept)
+{
+    Open(QDate(2026, 12, 9));
+    Choose(QStringLiteral("2026"), QStringLiteral("December"));
+    const auto generateAt = [&](const QString &title, int hour) {
+        SetStoreTime(QDateTime(QDate(2026, 12, 9), QTime(hour, 0)));
+        Check(title);
+        m_box->clear();
+        m_box->answer(forms::vbOK);
+        m_form->GenerateMonthlyData();
+        EXPECT_EQ(m_box->prompts(), (QStringList{QStringLiteral("December 2026 has not ended: its figures will count "
+                                                                "up to today, December 9, 2026."),
+                                                 QStringLiteral("Summarized Monthly Data was saved.")}));
+        return QStringList{Row(kDeaths)->text(1), Row(kDischarges)->text(1), Row(kSurgical)->text(1)};
+    };
+    const auto at = [](int hour) { return QStringLiteral("December 09, 2026 | %1:00:00").arg(hour); };
+    EXPECT_EQ(generateAt(kDeaths, 10), (QStringList{at(10), QString(), QString()}));
+    EXPECT_EQ(generateAt(kDischarges, 11), (QStringList{at(10), at(11), QString()}));
+    // A log entry later than every record: an earlier version generated since.
+    InsertLog(m_store.store(), QStringLiteral("II."), QStringLiteral("2026-12-01"), QStringLiteral("2026-12-31"),
+              QStringLiteral("2026-12-09 11:30:00.000"));
+    m_form->RefreshLastUpdated();
+    EXPECT_EQ(Row(kSurgical)->text(1), QStringLiteral("December 09, 2026 | 11:30:00"));
+    m_connection->setInterceptor([](const QString &text) {
+        if (text.contains(QStringLiteral("sp_Velmora_")))
+            throw com::ComError(50000, QStringLiteral("Could not find stored procedure 'sp_Velmora_'."));
+    });
+    EXPECT_EQ(generateAt(kSurgical, 12), QStringList(3, at(12)));
 }

@@ -19,18 +19,15 @@ const QString kFirst = QStringLiteral("03/01/2026");
 const QString kLast = QStringLiteral("03/31/2026");
 const QString kName = QStringLiteral("Hand-Made Hospital");
 
-// The program's record of generated sections, as its own developer lays it out.
-const char kGenerationTable[] =
-    "CREATE TABLE Patient_Data.tbVelmoraSectionGeneration (ReportTitle TEXT, FromDate TEXT, ToDate TEXT, "
-    "GeneratedDate TEXT, UserName TEXT, PediaAge INTEGER, NewbornCode TEXT, SurgeryCode TEXT, PeriodEnded INTEGER, "
-    "CountedTo TEXT)";
+// Three sections of the period in the program's record of generated sections.
 const char kTwoSections[] =
-    "INSERT INTO Patient_Data.tbVelmoraSectionGeneration VALUES "
-    "('II. C. Deaths', '2026-03-01', '2026-03-31', '2999-01-01 00:00:00.000', 'records', 13, '13', '23', 1, "
+    "INSERT INTO Patient_Data.tbVelmoraSectionGeneration (ReportTitle, FromDate, ToDate, ReportID, GeneratedDate, "
+    "UserName, PediaAge, NewbornCode, SurgeryCode, PeriodEnded, CountedTo) VALUES "
+    "('II. C. Deaths', '2026-03-01', '2026-03-31', 'II.', '2999-01-01 00:00:00.000', 'records', 13, '13', '23', 1, "
     "'2026-03-31'), "
-    "('II. Hospital Operations. B. Discharges', '2026-03-01', '2026-03-31', '2999-01-01 00:00:00.000', 'records', "
-    "13, '13 ', '23', 1, '2026-03-31'), "
-    "('II. Hospital Operations. A.Summary of Patients in the Hospital', '2026-03-01', '2026-03-31', "
+    "('II. Hospital Operations. B. Discharges', '2026-03-01', '2026-03-31', 'II.', '2999-01-01 00:00:00.000', "
+    "'records', 13, '13 ', '23', 1, '2026-03-31'), "
+    "('II. Hospital Operations. A.Summary of Patients in the Hospital', '2026-03-01', '2026-03-31', 'II.', "
     "'2999-01-01 00:00:00.000', 'records', 13, '13', '23 ', 1, '2026-03-31')";
 
 class SectionRules : public ::testing::Test
@@ -144,13 +141,13 @@ INSTANTIATE_TEST_SUITE_P(
                                 "WHERE InfectionType = 'SSI'"),
                  QStringLiteral("II. D. operations ")},
         RuleCase{"same-setup",
-                 {QString::fromLatin1(kGenerationTable), QString::fromLatin1(kTwoSections)},
+                 {QString::fromLatin1(kTwoSections)},
                  QStringLiteral("UPDATE Patient_Data.tbVelmoraSectionGeneration SET PediaAge = 12 WHERE ReportTitle = "
                                 "'II. C. Deaths'"),
                  QStringLiteral("II. C. Deaths generated with paediatric age 12, newborn service 13, surgery service "
                                 "23 \u2260 2 other section(s) with paediatric age 13")},
         RuleCase{"stale-section",
-                 {QString::fromLatin1(kGenerationTable), QString::fromLatin1(kTwoSections)},
+                 {QString::fromLatin1(kTwoSections)},
                  QStringLiteral("UPDATE Patient_Data.tbVelmoraSectionGeneration SET GeneratedDate = "
                                 "'2001-02-03 04:05:06.000' WHERE ReportTitle = 'II. C. Deaths'"),
                  QStringLiteral("II. C. Deaths generated February 03, 2001 | 04:05:06 < a patient record of the "
@@ -161,10 +158,16 @@ INSTANTIATE_TEST_SUITE_P(
             .toStdString();
     });
 
-// Without the program's record of generated sections the setup rule is
-// named as not checked, and staleness falls back on the report log.
+// Without the program's record of generated sections (a site's server that
+// has not installed it) the setup rule is named as not checked, and
+// staleness falls back on the report log.
 TEST_F(SectionRules, SaysWhatItCouldNotCheckAndReadsOnly)
 {
+    m_connection->setInterceptor([](const QString &text) {
+        if (text.endsWith(QStringLiteral("FROM Patient_Data..tbVelmoraSectionGeneration")))
+            throw adodb::BackendError(QStringLiteral("Invalid object name 'Patient_Data..tbVelmoraSectionGeneration'."),
+                                      208);
+    });
     m_connection->statementLog().clear();
     const checks::CheckResult result = check();
     QStringList sectionFindings;

@@ -6,6 +6,8 @@
 
 #include "../platform/export/ExportTestSupport.h"
 
+#include "buildfile/Sections.h"
+#include "embedded/EmbeddedBackend.h"
 #include "embedded/Store.h"
 #include "reportengine/ReportEngine.h"
 #include "reporting/modCrystal.h"
@@ -297,3 +299,71 @@ INSTANTIATE_TEST_SUITE_P(AllReports, ReportFiles, ::testing::ValuesIn(kReports),
                              name.chop(4);
                              return name.toStdString();
                          });
+
+namespace {
+
+struct NoteCase
+{
+    const char *name;
+    int month;               // of 2026
+    const char *generatedOn; // at ten, "yyyy-MM-dd"
+    QString generated, page;
+    bool withoutRecord; // the database lacks the program's reading procedure
+    QString note;       // what the page says of the figures
+};
+
+class GeneratedNotes : public ::testing::TestWithParam<NoteCase>
+{
+protected:
+    static void SetUpTestSuite() { s_demo = new DemoReports; }
+    static void TearDownTestSuite() { delete s_demo; }
+    void TearDown() override { modCrystal::pobjReport.reset(); }
+    static inline DemoReports *s_demo = nullptr;
+};
+
+const QString kDeathsTitle = QStringLiteral("II. C. Deaths");
+const QString kDischargesTitle = QStringLiteral("II. Hospital Operations. B. Discharges");
+const QString kSummaryTitle = QStringLiteral("II. Hospital Operations. A.Summary of Patients in the Hospital");
+
+} // namespace
+
+// What a section's page says of its figures: its own generation, that it was
+// not generated although another section of its report ID was, or, where
+// the program's record cannot say, the report log's shared entry; and, under
+// the period, that a period in progress counts up to the day of generation.
+TEST_P(GeneratedNotes, SayWhenAndByWhomTheSectionsFiguresWereGenerated)
+{
+    const NoteCase &c = GetParam();
+    const QDate first(2026, c.month, 1), last = first.addMonths(1).addDays(-1);
+    const QDateTime now =
+        QDateTime::fromString(QString::fromLatin1(c.generatedOn) + QStringLiteral("T10:00:00"), Qt::ISODate);
+    static_cast<embedded::EmbeddedBackend *>(s_demo->connection()->backend())->store().setClock([now] { return now; });
+    buildfile::KeptFailures steps;
+    ASSERT_TRUE(buildfile::GenerateSection(*s_demo->connection(),
+                                           {c.generated, DemoReports::text(first), DemoReports::text(last)}, steps));
+    s_demo->open(*catalogue::FindReportFile(c.page), first, last);
+    if (c.withoutRecord)
+        for (reportengine::DatabaseTable &table : modCrystal::pobjReport->Database().Tables())
+            if (table.Name() == u"generation")
+                table.setLocation(QStringLiteral("Patient_Data.dbo.sp_Velmora_NotInstalled"));
+    QStringList printed;
+    for (const auto &page : modCrystal::pobjReport->document().pages)
+        for (const auto &item : page.items)
+            printed.append(item.text);
+    EXPECT_TRUE(printed.contains(c.note)) << printed.join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    II, GeneratedNotes,
+    ::testing::Values(
+        NoteCase{"OwnRecord", 4, "2026-05-01", kDeathsTitle, kDeathsTitle, false,
+                 QStringLiteral("Figures generated on May 1, 2026 at 10:00 by records.")},
+        NoteCase{"AnotherSectionOfTheReportId", 5, "2026-06-01", kDeathsTitle, kDischargesTitle, false,
+                 QStringLiteral("This section has not been generated for this period: generate it first, then print "
+                                "it again.")},
+        NoteCase{"ServerWithoutTheRecord", 7, "2026-08-01", kDeathsTitle, kDischargesTitle, true,
+                 QStringLiteral("Figures generated with the other II. sections on August 1, 2026")},
+        NoteCase{"PeriodInProgress", 12, "2026-12-09", kSummaryTitle, kSummaryTitle, false,
+                 QStringLiteral("The period had not ended when these figures were generated: they count up to "
+                                "December 9, 2026.")}),
+    [](const auto &info) { return std::string(info.param.name); });

@@ -71,8 +71,8 @@ Arguments parseArguments(const QStringList &args)
     // not taken as the value ("--year --period March" is no year "--period").
     const auto isOption = [&valued](const QString &text) {
         const QString name = text.section(QLatin1Char('='), 0, 0);
-        return valued.contains(name) || name == u"--all" || name == u"--help" || name == u"-h" || name == u"-p" ||
-               name.startsWith(QStringLiteral("--pass"));
+        return valued.contains(name) || name == u"--all" || name == u"--history" || name == u"--help" ||
+               name == u"-h" || name == u"-p" || name.startsWith(QStringLiteral("--pass"));
     };
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString option = args.at(i);
@@ -129,6 +129,8 @@ Arguments parseArguments(const QStringList &args)
                 parsed.surgeryCode = value;
         } else if (option == u"--all" && !hasValue) {
             parsed.all = true;
+        } else if (option == u"--history" && !hasValue) {
+            parsed.history = true;
         } else if (!option.startsWith(QLatin1Char('-')) && parsed.command.isEmpty()) {
             parsed.command = option;
         } else {
@@ -181,6 +183,8 @@ Arguments parseArguments(const QStringList &args)
     } else if (!parsed.format.isEmpty() || !parsed.output.isEmpty()) {
         throw badArguments(QStringLiteral("--format and --output are for export only."));
     }
+    if (parsed.command != u"status" && parsed.history)
+        throw badArguments(QStringLiteral("--history is for status only."));
     if (parsed.command == u"status" && !parsed.sections.isEmpty())
         throw badArguments(QStringLiteral("status lists every section; --section is not taken."));
     if (parsed.command == u"check" && !parsed.sections.isEmpty())

@@ -21,6 +21,7 @@ struct Arguments
     int period = -1; // position in the window's period box
     QStringList sections;
     bool all = false;
+    bool history = false; // status: the generations and exports instead
     QString format;
     QString output;
     QString store;

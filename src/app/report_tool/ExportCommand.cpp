@@ -6,6 +6,7 @@
 #include "buildfile/Sections.h"
 #include "catalogue/ReportCatalogue.h"
 #include "catalogue/ReportFiles.h"
+#include "reporting/ExportRecord.h"
 #include "reporting/modCrystal.h"
 
 #include "reporting/CommonDialog.h"
@@ -80,7 +81,8 @@ struct PeriodPart
 // when Print would show it (the first always, the others once generated).
 QList<PeriodPart> periodParts(adodb::Connection &connection, const Arguments &args, const Period &period, bool pdf)
 {
-    const QHash<QString, QString> logged = buildfile::LastUpdatedTimes(connection, period.firstDate, period.lastDate);
+    const QHash<QString, buildfile::SectionGeneration> generations =
+        buildfile::SectionGenerations(connection, period.firstDate, period.lastDate);
     const QList<const catalogue::ReportItem *> listed = buildfile::ListedSections();
     QList<PeriodPart> parts;
     for (const catalogue::ReportItem *item : listed) {
@@ -88,7 +90,7 @@ QList<PeriodPart> periodParts(adodb::Connection &connection, const Arguments &ar
         const catalogue::ReportFile *entry = catalogue::FindReportFile(item->title);
         if (!entry)
             throw Stop{kWorkFailed, QStringLiteral("The report item '%1' has no report file.").arg(item->title)};
-        if (item == listed.constFirst() || logged.contains(catalogue::GetReportID(item->title))) {
+        if (item == listed.constFirst() || generations.value(item->title).isGenerated()) {
             buildfile::OpenSectionReport(*entry, args.year, period.firstDate, period.lastDate);
             if (pdf) {
                 part.pages = modCrystal::pobjReport->sharedDocument();
@@ -174,9 +176,13 @@ int exportPeriod(adodb::Connection &connection, const Arguments &args)
     }
 
     QStringList missing;
-    for (const PeriodPart &part : parts)
+    for (const PeriodPart &part : parts) {
         if (!part.pages && !part.sheet)
             missing.append(part.item->title);
+        else
+            reporting::RecordExport(part.item->title, period.firstDate, period.lastDate, formatType(args.format),
+                                    target);
+    }
     const qsizetype written = parts.size() - missing.size();
     QString line = QStringLiteral("Wrote %1: %2 of %3 sections for %4")
                        .arg(target)
@@ -204,8 +210,8 @@ int exportReport(adodb::Connection &connection, const Arguments &args)
         throw Stop{kWorkFailed, QStringLiteral("The report item '%1' has no report file.").arg(item->title)};
     // As Print does: a section other than the list's first needs its data.
     const bool firstListed = buildfile::ListedSections().constFirst() == item;
-    if (!firstListed && !buildfile::LastUpdatedTimes(connection, period.firstDate, period.lastDate)
-                             .contains(catalogue::GetReportID(item->title)))
+    if (!firstListed &&
+        !buildfile::SectionGenerations(connection, period.firstDate, period.lastDate).value(item->title).isGenerated())
         throw Stop{
             kWorkFailed,
             QStringLiteral("Generate data first for the specified year/month before a report can be generated.")};
@@ -217,6 +223,7 @@ int exportReport(adodb::Connection &connection, const Arguments &args)
     options.FormatType = formatType(args.format);
     options.DiskFileName = target;
     modCrystal::pobjReport->Export(false);
+    reporting::RecordExport(*modCrystal::pobjReport, options.FormatType, target);
     const int pages = modCrystal::pobjReport->pageCount();
     modCrystal::pobjReport.reset();
     out() << QStringLiteral("Wrote %1: %2 for %3, %4 page(s).").arg(target, item->title, period.name).arg(pages)

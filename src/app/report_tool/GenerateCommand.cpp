@@ -7,6 +7,7 @@
 #include "catalogue/ReportCatalogue.h"
 #include "catalogue/ReportingPeriods.h"
 
+#include <QDate>
 #include <QElapsedTimer>
 
 #include <unistd.h>
@@ -15,8 +16,8 @@ namespace reporttool {
 
 Period periodOf(const QString &year, int position)
 {
-    return {catalogue::PeriodChoices().at(position) + QLatin1Char(' ') + year,
-            catalogue::PeriodStartDate(year, position), catalogue::PeriodEndDate(year, position)};
+    return {buildfile::PeriodName(year, position), catalogue::PeriodStartDate(year, position),
+            catalogue::PeriodEndDate(year, position)};
 }
 
 QString seconds(qint64 milliseconds)
@@ -28,10 +29,18 @@ int generate(adodb::Connection &connection, const Arguments &args)
 {
     const QList<const catalogue::ReportItem *> sections =
         args.all ? buildfile::ListedSections() : namedSections(args.sections);
+    const Period period = periodOf(args.year, args.period);
+    // As the window: a period not begun is not generated; one not ended is,
+    // counted up to today, and the run says so first.
+    const QDate today = QDate::currentDate();
+    const buildfile::PeriodProgress periodState = buildfile::ProgressOn(period.firstDate, period.lastDate, today);
+    if (periodState == buildfile::PeriodProgress::NotBegun)
+        throw Stop{kWorkFailed, buildfile::NotBegunMessage(period.name, period.firstDate)};
     if (!buildfile::ReportSetupExists(connection))
         throw Stop{kWorkFailed, QStringLiteral("The DOH report setup must be saved before generating: save it once "
                                                "in the program's Setup dialog.")};
-    const Period period = periodOf(args.year, args.period);
+    if (periodState == buildfile::PeriodProgress::InProgress)
+        out() << buildfile::InProgressMessage(period.name, today) << Qt::endl;
     const bool progress = ::isatty(STDERR_FILENO);
     QElapsedTimer whole;
     whole.start();

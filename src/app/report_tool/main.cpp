@@ -34,8 +34,10 @@ Commands:
             --all, every section of the period in one file: a PDF with a
             contents page and a bookmark per section, or a workbook with a
             sheet per section; sections not generated are listed as such.
-  status    Lists each section with its last-generated time for the period,
-            or for every period of the year when no period is named.
+  status    Lists each section with its last-generated time for the period
+            (and who generated it), or for every period of the year when no
+            period is named. With --history, the period's generations and
+            exports instead, newest first: when, what, who, and the file.
   setup     Shows the DOH report setup, or saves the values given, with
             the checks and messages of the Setup dialog.
   check     Checks the period before it is sent: the rules between the
@@ -50,6 +52,7 @@ Options:
   --section SECTION    A section by its title, or by its report ID when only
                        one section has it ("I."). Repeat for more.
   --all                Every section the window lists (generate, export).
+  --history            The generations and exports (status).
   --format FORMAT      xls, rtf or pdf (export).
   --output FILE        The file to write (export). Nothing is left there when
                        the export fails.

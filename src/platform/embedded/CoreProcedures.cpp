@@ -34,7 +34,7 @@ ResultSet saveReportSetup(ProcedureContext &ctx, const Arguments &args)
                              "ON CONFLICT (SetupID) DO UPDATE SET PediaAge = excluded.PediaAge, "
                              "NewbornCode = excluded.NewbornCode, SurgeryCode = excluded.SurgeryCode, "
                              "UpdatedDate = excluded.UpdatedDate"),
-              {age, args.text(1), args.text(2), sql::storedDateTime(QDateTime::currentDateTime())});
+              {age, args.text(1), args.text(2), sql::storedDateTime(ctx.store.now())});
     return {};
 }
 
@@ -68,8 +68,7 @@ ResultSet updateReportLog(ProcedureContext &ctx, const Arguments &args)
               QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog (ReportID, FromDate, ToDate, "
                              "LastUpdatedDate) VALUES (?, ?, ?, ?) ON CONFLICT (ReportID, FromDate, ToDate) "
                              "DO UPDATE SET LastUpdatedDate = excluded.LastUpdatedDate"),
-              {reportId, sql::storedDate(from), sql::storedDate(to),
-               sql::storedDateTime(QDateTime::currentDateTime())});
+              {reportId, sql::storedDate(from), sql::storedDate(to), sql::storedDateTime(ctx.store.now())});
     return {};
 }
 

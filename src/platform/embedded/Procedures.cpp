@@ -76,6 +76,7 @@ const ProcedureRegistry &ProcedureRegistry::standard()
         registerUploadProcedures(r);
         registerReportProcedures(r);
         registerCheckProcedures(r);
+        registerRecordProcedures(r);
         return r;
     }();
     return registry;

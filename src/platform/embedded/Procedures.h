@@ -87,5 +87,6 @@ void registerUserProcedures(ProcedureRegistry &registry);
 void registerUploadProcedures(ProcedureRegistry &registry);
 void registerReportProcedures(ProcedureRegistry &registry);
 void registerCheckProcedures(ProcedureRegistry &registry);
+void registerRecordProcedures(ProcedureRegistry &registry);
 
 } // namespace embedded

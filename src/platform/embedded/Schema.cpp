@@ -139,6 +139,7 @@ void createAll(const QSqlDatabase &db)
     createUserTables(db);
     createPatientTables(db);
     createRecordChanges(db);
+    createRecordTables(db);
 }
 
 void upgradeAll(const QSqlDatabase &db)

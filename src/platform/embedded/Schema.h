@@ -32,6 +32,8 @@ void createCoreTables(const QSqlDatabase &db);
 void createUserTables(const QSqlDatabase &db);
 // Patient data and the report tables the upload procedures fill.
 void createPatientTables(const QSqlDatabase &db);
+// The program's own record of the sections it generated and the exports.
+void createRecordTables(const QSqlDatabase &db);
 
 // A table as this version lays it out: the same text creates it and remakes
 // an earlier one.

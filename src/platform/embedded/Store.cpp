@@ -243,11 +243,19 @@ void Store::requireHeldTransaction(const QSqlDatabase &db)
         QStringLiteral("The store ended the transaction after an earlier failure; nothing of it was kept."));
 }
 
+QDateTime Store::now() const
+{
+    if (m_heldOpen)
+        return m_heldSince;
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
+}
+
 void Store::beginWrite()
 {
     if (m_inTransaction)
         throw adodb::BackendError(QStringLiteral("A transaction is already open on the store."));
     sql::exec(database(), QStringLiteral("BEGIN IMMEDIATE"));
+    m_heldSince = m_clock ? m_clock() : QDateTime::currentDateTime();
     m_inTransaction = true;
     m_heldOpen = true;
 }

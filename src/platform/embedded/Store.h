@@ -2,6 +2,7 @@
 
 #include "adodb/Backend.h"
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -50,6 +51,14 @@ public:
     void commit();
     void rollback();
 
+    // What the store's procedures take as now: the report log's time and the
+    // day a section is generated on. Inside a transaction the connection
+    // holds open (one section's generation) it is the moment that
+    // transaction began, so that everything the section writes agrees on the
+    // time and the day. The system clock unless a test sets another.
+    QDateTime now() const;
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
     // The default store folder: the "store" folder of the user's data folder.
     static QString defaultFolder();
     // True when folder holds a store (its main file exists).
@@ -68,6 +77,8 @@ private:
     QString m_connectionName;
     bool m_inTransaction = false;
     bool m_heldOpen = false; // the transaction is beginWrite's
+    std::function<QDateTime()> m_clock;
+    QDateTime m_heldSince; // when beginWrite's transaction began
 };
 
 // Small helpers for the procedures' SQL: every value is bound, never pasted.

@@ -394,6 +394,32 @@ adodb::ResultSet DataConnection::select(const PreparedQuery &query)
     return result;
 }
 
+bool DataConnection::hasObject(const QString &location, bool procedure)
+{
+    const QString key = location.toLower();
+    if (const auto known = m_objects.constFind(key); known != m_objects.cend())
+        return *known;
+    bool found = false;
+    const QStringList parts = locationParts(location);
+    if (!m_embedded) {
+        const adodb::ResultSet rs =
+            select({QStringLiteral("SELECT OBJECT_ID(@P1) AS ObjectID"), {tableName(location)}});
+        found = !rs.rows.isEmpty() && !rs.rows.first().value(0).isNull();
+    } else if (procedure) {
+        found = embedded::ProcedureRegistry::standard().find(
+                    parts.size() >= 2 ? parts.first() : QStringLiteral("Patient_Data"), parts.last()) != nullptr;
+    } else {
+        const QString schema = parts.size() >= 2 ? parts.first() : QStringLiteral("main");
+        const adodb::ResultSet rs =
+            select({QStringLiteral("SELECT COUNT(*) FROM %1.sqlite_master WHERE type IN ('table', 'view') AND name = ?")
+                        .arg(quoted(schema, QLatin1Char('"'), QLatin1Char('"'))),
+                    {parts.last()}});
+        found = !rs.rows.isEmpty() && rs.rows.first().value(0).toLong() > 0;
+    }
+    m_objects.insert(key, found);
+    return found;
+}
+
 adodb::ResultSet DataConnection::callProcedure(const QString &location, const QVariantList &arguments)
 {
     if (!m_embedded) {

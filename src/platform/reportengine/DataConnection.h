@@ -4,6 +4,7 @@
 
 #include "adodb/Connection.h"
 
+#include <QHash>
 #include <QVariantList>
 
 #include <stdexcept>
@@ -82,6 +83,11 @@ public:
     // runs it inside sp_executesql with typed parameters.
     adodb::ResultSet callProcedure(const QString &location, const QVariantList &arguments);
 
+    // Whether the database holds the table (or procedure) at location: the
+    // embedded store's own tables and procedures; on SQL Server any object
+    // of that name. Asked once per location.
+    bool hasObject(const QString &location, bool procedure);
+
     // The watch of the fill now running (nullptr between fills).
     void setWatch(FillWatch *watch);
 
@@ -97,6 +103,7 @@ private:
     adodb::ConnectionPtr m_connection;
     class EmbeddedQueryBackend *m_embeddedBackend = nullptr;
     FillWatch *m_watch = nullptr;
+    QHash<QString, bool> m_objects; // hasObject's answers
 };
 
 } // namespace reportengine

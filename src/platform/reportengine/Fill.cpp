@@ -503,6 +503,19 @@ private:
         m_watch.check();
         const std::shared_ptr<DataConnection> connection =
             runNamed(m_def, *q, [&] { return m_report.connectionFor(*logOn); });
+        // A table the database may lack: without it the fallback's rows stand.
+        for (const Piece &p : pieces) {
+            const DatabaseTable *t = p.kind == Piece::Table ? table(p.text) : nullptr;
+            if (!t || !t->isOptional() ||
+                runNamed(m_def, *q, [&] { return connection->hasObject(t->Location(), t->isProcedure()); }))
+                continue;
+            if (q->fallback.isEmpty())
+                queryError(m_def, *q,
+                           QStringLiteral("names the table '%1', which the database lacks, and has no fallback.")
+                               .arg(t->Name()));
+            const adodb::ResultSet rows = result(q->fallback);
+            return m_results.insert(key, rows).value();
+        }
         if (const DatabaseTable *procedure = procedureOf(*q, pieces)) {
             QVariantList arguments;
             for (const Piece &p : pieces)

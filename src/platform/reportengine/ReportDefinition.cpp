@@ -224,6 +224,7 @@ private:
                     countUp(tables, limits::kMaxDefinitions, QStringLiteral("a report may hold at most %1 tables"));
                     TableDef table{required("alias"), required("location")};
                     table.procedure = choice<bool>("kind", {{u"table", false}, {u"procedure", true}}, false);
+                    table.optional = flag("optional");
                     def->tables.append(table);
                     m_xml.skipCurrentElement();
                 }
@@ -235,6 +236,7 @@ private:
                     countUp(queries, limits::kMaxDefinitions, QStringLiteral("a report may hold at most %1 queries"));
                     QueryDef q;
                     q.name = required("name");
+                    q.fallback = attr("fallback");
                     q.line = int(m_xml.lineNumber());
                     q.sql = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement).trimmed();
                     checkXml();
@@ -473,6 +475,15 @@ private:
     {
         if (!def.dataQuery.isEmpty() && !def.findQuery(def.dataQuery))
             fail(QStringLiteral("the data query '%1' is not among the report's queries").arg(def.dataQuery));
+        for (const QueryDef &q : def.queries) {
+            const QueryDef *fallback = q.fallback.isEmpty() ? nullptr : def.findQuery(q.fallback);
+            if (!q.fallback.isEmpty() && (!fallback || !fallback->fallback.isEmpty()))
+                fail(QStringLiteral("the query '%1' at line %2 falls back on '%3', which is not a query of the report "
+                                    "without a fallback of its own")
+                         .arg(q.name)
+                         .arg(q.line)
+                         .arg(q.fallback));
+        }
         // Without a data query there are no rows: whatever reads them is a
         // mistake of the file, said so when it opens.
         const bool rows = !def.dataQuery.isEmpty();

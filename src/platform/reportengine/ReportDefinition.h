@@ -100,12 +100,18 @@ struct TableDef
     // A stored procedure whose result is read as a table: its query is
     // "EXEC {alias} {?P}, ..." with parameters as the only arguments.
     bool procedure = false;
+    // A table or procedure the database may lack (a site's server that has
+    // not installed it): a query naming it then gives its fallback's rows.
+    bool optional = false;
 };
 
 struct QueryDef
 {
     QString name;
     QString sql; // "{alias}" names a table, "{?Name}" a parameter
+    // The query run in its place when the database lacks an optional table
+    // it names.
+    QString fallback;
     int line = 0;
 };
 

@@ -55,6 +55,7 @@ public:
     QString Name() const { return m_def.alias; }
     QString Location() const { return m_location; }
     bool isProcedure() const { return m_def.procedure; }
+    bool isOptional() const { return m_def.optional; }
     void setLocation(const QString &location);
     void SetLogOnInfo(const QString &server, const QString &database, const QString &user, const QString &password);
 

@@ -38,6 +38,14 @@ UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arg
         throw BackendError(QStringLiteral("The last date of the period (%1) is before its first date (%2).")
                                .arg(shown(m_to), shown(m_from)),
                            50000);
+    // Days that have not come yet hold no patients: a period is counted up
+    // to the day of generation, and one that has not begun is not counted.
+    const QDate today = context.store.now().date();
+    if (m_from > today)
+        throw BackendError(QStringLiteral("The period %1 to %2 has not begun: it cannot be generated before %1.")
+                               .arg(shown(m_from), shown(m_to)),
+                           50000);
+    m_countedTo = std::min(m_to, today);
     // Only one option exists: 2, summarise the period's own records.
     if (takesOption && arguments.count() > 2) {
         const qint64 option = arguments.integer(2);
@@ -78,11 +86,20 @@ void UploadPeriod::run(const QString &statement) const
         const qint64 days = longest.next() ? longest.value(0).toLongLong() : 0;
         m_stayCutoff = m_from.addDays(-std::max<qint64>(days, 0));
     }
+    // The exclusive end of the days counted: the day after the last date, or
+    // the day of generation itself, whose midnight has not come yet.
+    const QDate countedEnd = ended() ? m_to.addDays(1) : m_countedTo;
     const QVariantList values = {
-        sql::storedDate(m_from), sql::storedDate(m_to.addDays(1)),
-        sql::storedDate(m_to),   m_pediaAge,
-        m_newbornCode,           m_surgeryCode,
-        m_from.daysTo(m_to) + 1, m_stayCutoff.isValid() ? sql::storedDate(m_stayCutoff) : QString(),
+        sql::storedDate(m_from),
+        sql::storedDate(m_to.addDays(1)),
+        sql::storedDate(m_to),
+        m_pediaAge,
+        m_newbornCode,
+        m_surgeryCode,
+        m_from.daysTo(countedEnd),
+        m_stayCutoff.isValid() ? sql::storedDate(m_stayCutoff) : QString(),
+        sql::storedDate(countedEnd),
+        sql::storedDate(countedEnd),
     };
     // Each "?N" becomes a plain "?" bound in order: the driver's own
     // handling of numbered placeholders is not to be relied on.
@@ -131,8 +148,9 @@ QString censusCtes()
         " FROM Patient_Data.tbAdmission a"
         " WHERE a.DischargeDateTime IS NULL AND a.AdmissionDateTime < ?8), "
         "census AS MATERIALIZED ("
-        " SELECT s.*, MAX(0, CAST(julianday(MIN(COALESCE(s.DisDate, ?2), ?2)) - julianday(MAX(s.AdmDate, ?1))"
-        " AS INTEGER)) + CASE WHEN s.AdmDate = s.DisDate AND s.AdmDate >= ?1 THEN 1 ELSE 0 END AS ServiceDays"
+        " SELECT s.*, MAX(0, CAST(julianday(MIN(COALESCE(s.DisDate, ?9), ?10)) - julianday(MAX(s.AdmDate, ?1))"
+        " AS INTEGER)) + CASE WHEN s.AdmDate = COALESCE(s.DisDate, ?9) AND s.AdmDate >= ?1 AND s.AdmDate < ?10"
+        " THEN 1 ELSE 0 END AS ServiceDays"
         " FROM stays s)");
 }
 
