@@ -3,6 +3,7 @@
 #include "checks/CheckParts.h"
 
 #include "com/ComError.h"
+#include "startup/modSysConstants.h"
 
 #include <algorithm>
 
@@ -55,7 +56,15 @@ adodb::ResultSet FindingRows(const CheckResult &result)
     int order = 0;
     for (const Finding &finding : result.findings) {
         const Rule &rule = RuleById(finding.rule);
-        const QStringList &sections = finding.sections.isEmpty() ? rule.sections : finding.sections;
+        const QStringList &concerned = finding.sections.isEmpty() ? rule.sections : finding.sections;
+        // The report names the sections the hospital lists; one that
+        // concerns only sections it does not list still names them.
+        QStringList sections;
+        for (const QString &title : concerned)
+            if (modSysConstants::IsReportItemListed(title))
+                sections.append(title);
+        if (sections.isEmpty())
+            sections = concerned;
         rows.rows.append({com::Variant(qint64(++order)), com::Variant(rule.id),
                           com::Variant(rule.id + QStringLiteral(": ") + rule.title), com::Variant(rule.action),
                           com::Variant(sections.join(QStringLiteral("; "))), com::Variant(finding.figures)});
