@@ -10,28 +10,36 @@ using fragment::rate;
 
 namespace {
 
+// The rows of each age group of the leading causes: A0 under the first age,
+// then A followed by each group's first age.
+QString ageGroupSums()
+{
+    const int *groups = std::begin(kCauseAgeGroups);
+    const std::size_t count = std::size(kCauseAgeGroups);
+    QStringList sums = {QStringLiteral("SUM((Age < %1) * n) AS A0").arg(groups[0])};
+    for (std::size_t i = 0; i + 1 < count; ++i)
+        sums.append(QStringLiteral("SUM((Age BETWEEN %1 AND %2) * n) AS A%1").arg(groups[i]).arg(groups[i + 1] - 1));
+    sums.append(QStringLiteral("SUM((Age >= %1) * n) AS A%1").arg(groups[count - 1]));
+    return sums.join(QStringLiteral(", "));
+}
+
 // The ten leading causes of a shared reading's (Code, Sex, Age, n) rows, n
 // of them each: ranked by count, ties by code, with the breakdown by sex and
 // age group.
 void uploadTopTen(const UploadPeriod &period, const QString &table, const QString &source)
 {
     period.clear(table);
-    period.run(
-        QStringLiteral(
-            "WITH src AS (%1), "
-            "g AS (SELECT Code, SUM((Sex = 'M') * n) AS Male, SUM((Sex = 'F') * n) AS Female,"
-            " SUM((Age < 1) * n) AS A0, SUM((Age BETWEEN 1 AND 4) * n) AS A1, SUM((Age BETWEEN 5 AND 9) * n) AS A5,"
-            " SUM((Age BETWEEN 10 AND 14) * n) AS A10, SUM((Age BETWEEN 15 AND 19) * n) AS A15,"
-            " SUM((Age BETWEEN 20 AND 44) * n) AS A20, SUM((Age BETWEEN 45 AND 64) * n) AS A45,"
-            " SUM((Age >= 65) * n) AS A65, SUM(n) AS Total"
-            " FROM src WHERE Code IS NOT NULL AND Code <> '' GROUP BY Code), "
-            "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS RowOrder FROM g) "
-            "INSERT INTO Patient_Data.%2 (FromDate, ToDate, RowOrder, ICDCode, Title, Male, Female, AgeUnder1, "
-            "Age1To4, Age5To9, Age10To14, Age15To19, Age20To44, Age45To64, Age65AndOver, Total) "
-            "SELECT ?1, ?3, r.RowOrder, r.Code, COALESCE(c.Title, r.Code), Male, Female, A0, A1, A5, A10, A15,"
-            " A20, A45, A65, Total FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code"
-            " WHERE r.RowOrder <= 10")
-            .arg(source, table));
+    period.run(QStringLiteral(
+                   "WITH src AS (%1), "
+                   "g AS (SELECT Code, SUM((Sex = 'M') * n) AS Male, SUM((Sex = 'F') * n) AS Female, %3,"
+                   " SUM(n) AS Total FROM src WHERE Code IS NOT NULL AND Code <> '' GROUP BY Code), "
+                   "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS RowOrder FROM g) "
+                   "INSERT INTO Patient_Data.%2 (FromDate, ToDate, RowOrder, ICDCode, Title, Male, Female, AgeUnder1, "
+                   "Age1To4, Age5To9, Age10To14, Age15To19, Age20To44, Age45To64, Age65AndOver, Total) "
+                   "SELECT ?1, ?3, r.RowOrder, r.Code, COALESCE(c.Title, r.Code), Male, Female, A0, A1, A5, A10, A15,"
+                   " A20, A45, A65, Total FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code"
+                   " WHERE r.RowOrder <= 10")
+                   .arg(source, table, ageGroupSums()));
 }
 
 // A period's outpatient or emergency visits as rows of the leading causes.

@@ -39,17 +39,19 @@ struct Sum
     bool approximate = false;
     bool overflow = false;
 
-    void add(sqlite3_stmt *row, int column)
+    // v: the row's value, as read; row and column: where it came from.
+    void add(Value v, sqlite3_stmt *row, int column)
     {
-        int type = sqlite3_column_type(row, column);
-        if (type == SQLITE_NULL)
-            return;
+        int type = SQLITE_INTEGER;
         sqlite3_int64 whole = 0;
         double other = 0;
-        if (type == SQLITE_INTEGER) {
-            whole = sqlite3_column_int64(row, column);
-        } else if (type == SQLITE_FLOAT) {
-            other = sqlite3_column_double(row, column);
+        if (v.tag == Null) {
+            return;
+        } else if (v.tag == Integer) {
+            whole = sqlite3_int64(v.bits);
+        } else if (v.tag == Real) {
+            type = SQLITE_FLOAT;
+            std::memcpy(&other, &v.bits, sizeof other);
         } else {
             // A text counts as the number it shows, as SUM takes it.
             sqlite3_value *value = sqlite3_value_dup(sqlite3_column_value(row, column));
@@ -109,7 +111,7 @@ public:
             return *m_link;
         const std::size_t at = std::size_t(2 * column + (trimmed ? 1 : 0));
         if (m_cached[at] != m_generation) {
-            m_values[at] = read(column, trimmed);
+            m_values[at] = trimmed ? trimmedText(value(column, false)) : read(column);
             m_cached[at] = m_generation;
         }
         return m_values[at];
@@ -156,7 +158,7 @@ private:
     // A value in two words: integers (and reals that are whole numbers, as
     // SQLite compares them) as themselves, texts of up to eight bytes in
     // place, longer ones and blobs by their number in m_texts.
-    Value read(int column, bool trimmed)
+    Value read(int column)
     {
         switch (sqlite3_column_type(m_row, column)) {
         case SQLITE_NULL:
@@ -171,23 +173,42 @@ private:
             std::memcpy(&bits, &v, sizeof bits);
             return {Real, bits};
         }
-        case SQLITE_TEXT: {
-            const char *text = reinterpret_cast<const char *>(sqlite3_column_text(m_row, column));
-            std::size_t size = std::size_t(sqlite3_column_bytes(m_row, column));
-            while (trimmed && size > 0 && text[size - 1] == ' ')
-                --size;
-            if (size <= 8) {
-                quint64 bits = 0;
-                std::memcpy(&bits, text, size);
-                return {ShortText | (quint64(size) << 8), bits};
-            }
-            return {Interned, intern(std::string(text, size), false)};
-        }
+        case SQLITE_TEXT:
+            return text(reinterpret_cast<const char *>(sqlite3_column_text(m_row, column)),
+                        std::size_t(sqlite3_column_bytes(m_row, column)));
         default: {
             const char *blob = static_cast<const char *>(sqlite3_column_blob(m_row, column));
             return {Blob, intern(std::string(blob, std::size_t(sqlite3_column_bytes(m_row, column))), true)};
         }
         }
+    }
+
+    Value text(const char *bytes, std::size_t size)
+    {
+        if (size <= 8) {
+            quint64 bits = 0;
+            std::memcpy(&bits, bytes, size);
+            return {ShortText | (quint64(size) << 8), bits};
+        }
+        return {Interned, intern(std::string(bytes, size), false)};
+    }
+
+    // A text without its trailing blanks; any other value as it is.
+    Value trimmedText(Value v)
+    {
+        std::string bytes;
+        if ((v.tag & 0xff) == ShortText) {
+            char inPlace[8];
+            std::memcpy(inPlace, &v.bits, sizeof inPlace);
+            bytes.assign(inPlace, std::size_t(v.tag >> 8));
+        } else if (v.tag == Interned) {
+            bytes = m_texts[std::size_t(v.bits)].substr(1);
+        } else {
+            return v;
+        }
+        while (!bytes.empty() && bytes.back() == ' ')
+            bytes.pop_back();
+        return text(bytes.data(), bytes.size());
     }
 
     quint64 intern(std::string bytes, bool blob)
@@ -215,7 +236,7 @@ private:
 class Summing::Table
 {
 public:
-    Table(const Summary &summary, const QList<const char *> &names, Row &row)
+    Table(const Summary &summary, const QList<const char *> &names, Row &row, int parameter)
         : m_summary(summary)
         , m_row(row)
     {
@@ -224,6 +245,14 @@ public:
         for (const Key &k : summary.keys) {
             m_keys.push_back(columnOf(names, k.column));
             m_trimmed.push_back(k.trimmed);
+            std::vector<sqlite3_int64> starts;
+            if (k.ranges) {
+                starts.assign(k.ranges->starts.begin(), k.ranges->starts.end());
+                if (k.ranges->atParameter)
+                    starts.push_back(sqlite3_int64(parameter) + 1);
+                std::sort(starts.begin(), starts.end());
+            }
+            m_starts.push_back(std::move(starts));
         }
         for (const Aggregate &a : summary.aggregates) {
             m_kinds.push_back(a.kind);
@@ -241,7 +270,7 @@ public:
                 return;
         quint64 hash = 0;
         for (std::size_t k = 0; k < m_keys.size(); ++k) {
-            const Value v = m_row.value(m_keys[k], m_trimmed[k]);
+            const Value v = inRange(m_row.value(m_keys[k], m_trimmed[k]), m_starts[k]);
             m_key[2 * k] = v.tag;
             m_key[2 * k + 1] = v.bits;
             hash = mix(mix(hash, v.tag), v.bits);
@@ -250,7 +279,7 @@ public:
         ++m_rows[g];
         for (std::size_t i = 0; i < m_kinds.size(); ++i) {
             if (m_kinds[i] == Kind::Sum) {
-                m_sums[g * m_kinds.size() + i].add(m_row.statement(), m_columns[i]);
+                m_sums[g * m_kinds.size() + i].add(m_row.value(m_columns[i], false), m_row.statement(), m_columns[i]);
             } else if (m_kinds[i] == Kind::CountDistinct) {
                 const Value v = m_row.value(m_columns[i], false);
                 if (v.tag != Null)
@@ -299,6 +328,17 @@ public:
     }
 
 private:
+    // A whole number as the first of its range, when the key has ranges.
+    static Value inRange(Value v, const std::vector<sqlite3_int64> &starts)
+    {
+        if (starts.empty() || v.tag != Integer)
+            return v;
+        const sqlite3_int64 number = sqlite3_int64(v.bits);
+        const auto after = std::upper_bound(starts.begin(), starts.end(), number);
+        const sqlite3_int64 first = after == starts.begin() ? starts.front() - 1 : *(after - 1);
+        return {Integer, quint64(first)};
+    }
+
     const quint64 *keyOf(std::size_t g) const { return m_groupKeys.data() + g * m_width; }
 
     // The group of m_key, made when it is new.
@@ -345,6 +385,7 @@ private:
     std::vector<int> m_filters;
     std::vector<int> m_keys;
     std::vector<bool> m_trimmed;
+    std::vector<std::vector<sqlite3_int64>> m_starts; // per key: the starts of its ranges
     std::vector<Kind> m_kinds;
     std::vector<int> m_columns;
     std::size_t m_width = 0;
@@ -438,11 +479,11 @@ Value integerOf(sqlite3_stmt *row, int column)
     }
 }
 
-Summing::Summing(const QList<Summary> &summaries, const QList<const char *> &names, int linked)
+Summing::Summing(const QList<Summary> &summaries, const QList<const char *> &names, int linked, int parameter)
     : m_row(std::make_unique<Row>(int(names.size()), linked))
 {
     for (const Summary &s : summaries)
-        m_tables.push_back(std::make_unique<Table>(s, names, *m_row));
+        m_tables.push_back(std::make_unique<Table>(s, names, *m_row, parameter));
 }
 
 Summing::~Summing() = default;

@@ -30,11 +30,22 @@ struct Aggregate
     const char *as;     // its name in the working table
 };
 
+// Whole numbers a key groups into ranges, each range by its first number (or
+// for the numbers below the first range, by the last of them): the numbers
+// of one range pass and fail the same comparisons with the ranges' starts,
+// which are all a section compares them with.
+struct Ranges
+{
+    QList<int> starts;        // ascending
+    bool atParameter = false; // one more range starts after Summing's parameter
+};
+
 struct Key
 {
     const char *column;
     bool code = false;    // compared as codes are: trailing blanks do not count
     bool trimmed = false; // the value without its trailing blanks
+    const Ranges *ranges = nullptr;
 };
 
 // One working table: the rows for which every filter column is true (a
@@ -94,7 +105,8 @@ class Summing
 public:
     // names: the statement's columns; linked: the column, if any, whose
     // value each row brings along instead of the statement (see add).
-    Summing(const QList<Summary> &summaries, const QList<const char *> &names, int linked = -1);
+    // parameter: the number after which Ranges::atParameter starts a range.
+    Summing(const QList<Summary> &summaries, const QList<const char *> &names, int linked = -1, int parameter = 0);
     ~Summing();
 
     void add(sqlite3_stmt *row, const Value *linked = nullptr);

@@ -230,8 +230,8 @@ QString refreshFacts(const EventTable &t, const QString &schema, const QString &
 }
 
 // Indexes an earlier layout had and this one replaces.
-const char *const kReplacedIndexes[] = {"ixOutpatientVisitCover",    "ixEmergencyVisitCover", "ixEmergencyServiceVisit",
-                                        "ixAdmissionDischargeCover", "ixDeliveryDate",        "ixOperationDate"};
+const char *const kReplacedIndexes[] = {"ixOutpatientVisitCover", "ixEmergencyVisitCover", "ixEmergencyServiceVisit",
+                                        "ixAdmissionDischargeCover"};
 
 // An index on every date the uploads filter on. The covering indexes lead
 // with a period's date, so that a period's rows are read from the index
@@ -252,6 +252,7 @@ const char *const kIndexes[] = {
     "ixAdmissionDischargeCause ON tbAdmission (DischargeDate, FinalCategory, ServiceCode, PatientSex, AgeAtAdmission)",
     "ixAdmissionDeath ON tbAdmission (DischargeDate, DeathCategory, PatientSex, AgeAtDischarge, DaysOldAtDischarge, "
     "ServiceCode, IsMaternalDeath) WHERE DischargeCondition = 'D'",
+    "ixDeliveryDate ON tbDelivery (DeliveryDateTime)",
     "ixDeliveryCover ON tbDelivery (DeliveryDateTime, DeliveryType, LiveBirths, FetalDeaths)",
     "ixOutpatientVisitDate ON tbOutpatientVisit (VisitDate)",
     "ixOutpatientVisitPatient ON tbOutpatientVisit (PatientID)",
@@ -260,8 +261,11 @@ const char *const kIndexes[] = {
     "ixEmergencyVisitPatient ON tbEmergencyVisit (PatientID)",
     "ixEmergencyVisitCause ON tbEmergencyVisit (VisitDate, DiagnosisCategory, PatientSex, Age, Disposition)",
     "ixEmergencyServiceVisitCover ON tbEmergencyService (EmergencyVisitID, ServiceType, ServiceName, Quantity)",
+    "ixOperationDate ON tbOperation (OperationDateTime)",
     "ixOperationCover ON tbOperation (OperationDateTime, IsMajor, PayerClass, ProcedureCode, ServiceCode)",
     "ixInfectionDate ON tbInfection (InfectionDate)",
+    "ixDeviceDayCover ON tbDeviceDay (CensusDate, Device, PatientCount)",
+    "ixLabExaminationCover ON tbLabExamination (ExamDate, Section, IsInpatient, ExamCount)",
 };
 
 // A row's facts are worked out again after an insert or an update of what

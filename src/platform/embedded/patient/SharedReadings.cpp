@@ -1,12 +1,14 @@
 #include "GroupedSums.h"
 #include "UploadPeriod.h"
+#include "Uploads.h"
 
 #include "adodb/Backend.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <optional>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 // The readings the uploads share. Several sections count the same records
@@ -106,15 +108,19 @@ QList<Column> stayColumns(bool isDischarge, const QString &inCensus)
         {"InCensus", inCensus},
         {"NotNewborn", QStringLiteral("a.ServiceCode <> ?5")},
         {"Died", QStringLiteral("a.DischargeCondition = 'D'")},
-        {"Neonatal", isDischarge ? QStringLiteral("a.DischargeCondition = 'D' AND a.DaysOldAtDischarge < 28")
-                                 : QStringLiteral("NULL")},
+        // Each only ever summed: a CASE leaves the rest of the test out for the
+        // rows it cannot hold for (an AND would work it out too).
+        {"Neonatal", isDischarge
+                         ? QStringLiteral("CASE WHEN a.DischargeCondition = 'D' THEN a.DaysOldAtDischarge < 28 END")
+                         : QStringLiteral("NULL")},
         // The census: a stay of the period was in at its start or admitted
         // in it. A same-day stay, admitted and discharged on one day of the
         // period, has a StayDays of 0 (null only for dates that are none).
         {"AtStart", QStringLiteral("a.AdmissionDateTime < ?1")},
         {"SameDay", isDischarge
-                        ? QStringLiteral("(a.StayDays = 0 OR a.StayDays IS NULL) AND substr(a.AdmissionDateTime, "
-                                         "1, 10) = substr(a.DischargeDateTime, 1, 10) AND a.AdmissionDateTime >= ?1")
+                        ? QStringLiteral("CASE WHEN a.StayDays = 0 OR a.StayDays IS NULL THEN"
+                                         " substr(a.AdmissionDateTime, 1, 10) = substr(a.DischargeDateTime, 1, 10)"
+                                         " AND a.AdmissionDateTime >= ?1 ELSE 0 END")
                         : QStringLiteral("0")},
         {"ServiceDays", fragment::serviceDays(QStringLiteral("a.AdmissionDateTime"),
                                               QStringLiteral("a.DischargeDateTime"), discharge("StayDays"))},
@@ -162,6 +168,12 @@ QString staysStatement()
 
 const Aggregate kRows = {Kind::Count, nullptr, "n"};
 
+// Ages are kept by the ranges the sections count them in: the leading
+// causes' age groups, paediatric (at most PediaAge) or not.
+const grouped::Ranges kCauseAges = {{std::begin(kCauseAgeGroups), std::end(kCauseAgeGroups)}, false};
+const grouped::Ranges kPaediatric = {{}, true};
+const grouped::Ranges kCauseAgesAndPaediatric = {{std::begin(kCauseAgeGroups), std::end(kCauseAgeGroups)}, true};
+
 QList<ReadingDefinition> definitions()
 {
     // The census by service, and by what tells a stay's place in it: in at
@@ -190,11 +202,11 @@ QList<ReadingDefinition> definitions()
         {"tbSharedPatientsInTotal", {"Discharged", "NotNewborn"}, {}, {{Kind::CountDistinct, "PatientID", "Patients"}}},
         {"tbSharedMorbidity",
          {"Discharged", "NotNewborn"},
-         {{"FinalCategory", true}, {"PatientSex"}, {"AgeAtAdmission"}},
+         {{"FinalCategory", true}, {"PatientSex"}, {"AgeAtAdmission", false, false, &kCauseAges}},
          {kRows}},
         {"tbSharedMortality",
          {"Discharged", "Died"},
-         {{"DeathCategory", true}, {"PatientSex"}, {"AgeAtDischarge"}},
+         {{"DeathCategory", true}, {"PatientSex"}, {"AgeAtDischarge", false, false, &kCauseAges}},
          {kRows}},
     };
 
@@ -223,8 +235,11 @@ QList<ReadingDefinition> definitions()
               {"Age", QStringLiteral("Age")},
               {"IsNewPatient", QStringLiteral("IsNewPatient")}},
              QStringLiteral("FROM Patient_Data.tbOutpatientVisit WHERE VisitDate >= ?1 AND VisitDate < ?2"),
-             {{"tbSharedOutpatientCauses", {}, {{"DiagnosisCategory", true}, {"PatientSex"}, {"Age"}}, {kRows}},
-              {"tbSharedOutpatientKinds", {}, {{"IsNewPatient"}, {"Age"}}, {kRows}}});
+             {{"tbSharedOutpatientCauses",
+               {},
+               {{"DiagnosisCategory", true}, {"PatientSex"}, {"Age", false, false, &kCauseAges}},
+               {kRows}},
+              {"tbSharedOutpatientKinds", {}, {{"IsNewPatient"}, {"Age", false, false, &kPaediatric}}, {kRows}}});
 
     // The tests and services given in the period's emergency visits: those
     // of the visits read just before, whose ages they take.
@@ -236,8 +251,11 @@ QList<ReadingDefinition> definitions()
               {"Age", QStringLiteral("Age")},
               {"IsPedia", QStringLiteral("Age <= ?4")}},
              QStringLiteral("FROM Patient_Data.tbEmergencyVisit WHERE VisitDate >= ?1 AND VisitDate < ?2"),
-             {{"tbSharedEmergencyDispositions", {}, {{"Disposition"}, {"Age"}}, {kRows}},
-              {"tbSharedEmergencyCauses", {}, {{"DiagnosisCategory", true}, {"PatientSex"}, {"Age"}}, {kRows}}});
+             {{"tbSharedEmergencyDispositions", {}, {{"Disposition"}, {"Age", false, false, &kPaediatric}}, {kRows}},
+              {"tbSharedEmergencyCauses",
+               {},
+               {{"DiagnosisCategory", true}, {"PatientSex"}, {"Age", false, false, &kCauseAgesAndPaediatric}},
+               {kRows}}});
     emergencies.linkKey = "EmergencyVisitID";
     emergencies.linkValue = "IsPedia";
     Pass services =
@@ -297,29 +315,46 @@ const ReadingDefinition &definitionOf(Reading reading)
 using grouped::execute;
 using grouped::Statement;
 
-// The values a first pass's rows give the rows of the pass after it, by key.
+// The values a first pass's rows give the rows of the pass after it, by key:
+// a table of every key from the lowest to the highest when they are close
+// together (a period's visits are numbered in the order they came), sorted
+// keys otherwise.
 class Links
 {
 public:
-    void add(sqlite3_int64 key, grouped::Value value)
+    void add(sqlite3_int64 key, grouped::Value value) { m_pairs.push_back({key, value}); }
+    // Called once every key is in.
+    void index()
     {
-        if (m_values.empty() || key < m_lowest)
-            m_lowest = key;
-        if (m_values.empty() || key > m_highest)
-            m_highest = key;
-        m_values.emplace(key, value);
+        if (m_pairs.empty())
+            return;
+        std::sort(m_pairs.begin(), m_pairs.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        m_lowest = m_pairs.front().first;
+        m_highest = m_pairs.back().first;
+        const quint64 span = quint64(m_highest) - quint64(m_lowest);
+        if (span < 4 * quint64(m_pairs.size()) + 1024) {
+            m_dense.assign(std::size_t(span) + 1, nullptr);
+            for (const auto &[key, value] : m_pairs)
+                m_dense[std::size_t(quint64(key) - quint64(m_lowest))] = &value;
+        }
     }
-    bool empty() const { return m_values.empty(); }
+    bool empty() const { return m_pairs.empty(); }
     sqlite3_int64 lowest() const { return m_lowest; }
     sqlite3_int64 highest() const { return m_highest; }
     const grouped::Value *find(sqlite3_int64 key) const
     {
-        const auto found = m_values.find(key);
-        return found == m_values.end() ? nullptr : &found->second;
+        if (key < m_lowest || key > m_highest)
+            return nullptr;
+        if (!m_dense.empty())
+            return m_dense[std::size_t(quint64(key) - quint64(m_lowest))];
+        const auto found = std::lower_bound(m_pairs.begin(), m_pairs.end(), key,
+                                            [](const auto &pair, sqlite3_int64 k) { return pair.first < k; });
+        return found != m_pairs.end() && found->first == key ? &found->second : nullptr;
     }
 
 private:
-    std::unordered_map<sqlite3_int64, grouped::Value> m_values;
+    std::vector<std::pair<sqlite3_int64, grouped::Value>> m_pairs;
+    std::vector<const grouped::Value *> m_dense;
     sqlite3_int64 m_lowest = 0;
     sqlite3_int64 m_highest = -1;
 };
@@ -335,7 +370,8 @@ void readAfresh(const UploadPeriod &period, sqlite3 *db, const ReadingDefinition
         }
         if (pass.follows && links.empty())
             continue;
-        grouped::Summing summing(pass.summaries, pass.names, pass.follows ? int(pass.names.size()) - 1 : -1);
+        grouped::Summing summing(pass.summaries, pass.names, pass.follows ? int(pass.names.size()) - 1 : -1,
+                                 period.pediaAge());
         const UploadPeriod::Bound b =
             period.bound(pass.statement, {QVariant(links.lowest()), QVariant(links.highest())});
         Statement statement(db, b.text, b.values);
@@ -358,8 +394,10 @@ void readAfresh(const UploadPeriod &period, sqlite3 *db, const ReadingDefinition
             summing.add(row);
         }
         summing.write(db);
-        if (linkKey >= 0)
+        if (linkKey >= 0) {
             links = std::move(next);
+            links.index();
+        }
     }
 }
 
@@ -399,52 +437,51 @@ void UploadPeriod::share(Reading reading) const
     sqlite3 *db = grouped::handleOf(m_db);
     const int bit = readerBit(*this, definition);
     execute(db, readingsTable());
-    const QVariantList key = keyOf(*this, definition);
+    const QVariantList key = keyOf(*this, definition) + QVariantList{bit};
     std::optional<int> readBy;
     {
-        const Bound current =
-            bound(QStringLiteral("SELECT ReadBy FROM temp.tbSharedReading WHERE Reading = ?11 AND FromDate IS ?12 AND "
-                                 "ToDate IS ?13 AND CountedTo IS ?14 AND PediaAge IS ?15 AND NewbornCode IS ?16 AND "
-                                 "SurgeryCode IS ?17 AND DataVersion = (SELECT Version FROM "
-                                 "Patient_Data.tbPatientDataVersion)"),
-                  key);
-        Statement lookUp(db, current.text, current.values);
-        if (lookUp.next())
-            readBy = sqlite3_column_int(lookUp.get(), 0);
+        // The reading there is, if it is current, now read by this upload too.
+        const Bound current = bound(
+            QStringLiteral("UPDATE temp.tbSharedReading SET ReadBy = ReadBy | ?18 WHERE Reading = ?11 AND FromDate IS "
+                           "?12 AND ToDate IS ?13 AND CountedTo IS ?14 AND PediaAge IS ?15 AND NewbornCode IS ?16 AND "
+                           "SurgeryCode IS ?17 AND DataVersion = (SELECT Version FROM "
+                           "Patient_Data.tbPatientDataVersion) RETURNING ReadBy"),
+            key);
+        Statement mark(db, current.text, current.values);
+        if (mark.next())
+            readBy = sqlite3_column_int(mark.get(), 0);
+        while (mark.next()) {
+        }
     }
-    if (readBy) {
-        const Bound mark = bound(QStringLiteral("UPDATE temp.tbSharedReading SET ReadBy = ?18 WHERE Reading = ?11"),
-                                 key + QVariantList{*readBy | bit});
-        execute(db, mark.text, mark.values);
-    } else {
+    if (!readBy) {
         readAfresh(*this, db, definition);
-        const Bound mark = bound(
+        const Bound made = bound(
             QStringLiteral("INSERT OR REPLACE INTO temp.tbSharedReading VALUES (?11, ?12, ?13, ?14, ?15, ?16, ?17, "
                            "(SELECT Version FROM Patient_Data.tbPatientDataVersion), ?18)"),
-            key + QVariantList{bit});
-        execute(db, mark.text, mark.values);
+            key);
+        execute(db, made.text, made.values);
+        readBy = bit;
     }
-    if (!m_shared.contains(reading))
-        m_shared.append(reading);
+    for (auto &[shared, by] : m_shared)
+        if (shared == reading) {
+            by = *readBy;
+            return;
+        }
+    m_shared.append({reading, *readBy});
 }
 
 void UploadPeriod::finish() const
 {
-    sqlite3 *db = m_shared.isEmpty() ? nullptr : grouped::handleOf(m_db);
-    for (const Reading reading : m_shared) {
+    for (const auto &[reading, readBy] : m_shared) {
         const ReadingDefinition &definition = definitionOf(reading);
-        const QString name = QString::fromLatin1(definition.name);
-        bool everyoneRead = false;
-        {
-            Statement readBy(db, QStringLiteral("SELECT ReadBy FROM temp.tbSharedReading WHERE Reading = ?"), {name});
-            everyoneRead = readBy.next() && sqlite3_column_int(readBy.get(), 0) == (1 << definition.readers.size()) - 1;
-        }
-        if (!everyoneRead)
+        if (readBy != (1 << definition.readers.size()) - 1)
             continue;
+        sqlite3 *db = grouped::handleOf(m_db);
         for (const Pass &pass : definition.passes)
             for (const Summary &s : pass.summaries)
                 execute(db, QStringLiteral("DELETE FROM temp.%1").arg(QLatin1String(s.table)));
-        execute(db, QStringLiteral("DELETE FROM temp.tbSharedReading WHERE Reading = ?"), {name});
+        execute(db, QStringLiteral("DELETE FROM temp.tbSharedReading WHERE Reading = ?"),
+                {QString::fromLatin1(definition.name)});
     }
     m_shared.clear();
 }

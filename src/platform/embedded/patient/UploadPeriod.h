@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVariantList>
 
+#include <utility>
+
 namespace embedded::patient {
 
 // The readings of a period's records that several uploads share (see
@@ -90,8 +92,8 @@ private:
     int m_pediaAge = 0;
     QString m_newbornCode;
     QString m_surgeryCode;
-    mutable QDate m_stayCutoff; // found on first use
-    mutable QList<Reading> m_shared;
+    mutable QDate m_stayCutoff;                      // found on first use
+    mutable QList<std::pair<Reading, int>> m_shared; // each reading shared, and who has read it
 };
 
 // SQL fragments shared by the uploads.
