@@ -3,7 +3,18 @@
 // over the date range), for a month and a year, at scale 1 and 10, and the
 // same month on a store of one year and of four.
 //
+// One iteration of Uploads/... is one generation from nothing: the uploads
+// share their readings of the period's records, and each iteration checks
+// that the one before it left none behind, so that every reading is made
+// again inside the timed iteration. Its counters: x_plain, the median
+// iteration over the median plain pass of the same store and period
+// (plain_ms), measured in the same run; and on scale 10, x_scale1, that
+// ratio over scale 1's for the same period.
+//
 // Run: bench_uploads --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+// The stores are made in the temporary folder (TMPDIR): on a disk, each
+// upload's commit waits for it (synchronous=FULL); TMPDIR=/dev/shm times the
+// same work without the disk.
 
 #include "adodb/Connection.h"
 #include "embedded/DemoHospital.h"
@@ -17,9 +28,13 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -95,6 +110,80 @@ const char *const kUploads[][2] = {
     {"sp_DOH_Upload_SectionII103", ",2"},
 };
 
+const QStringList kPlainCounts = {
+    QStringLiteral(
+        "SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE AdmissionDateTime >= ? AND AdmissionDateTime < ?"),
+    QStringLiteral(
+        "SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE DischargeDateTime >= ? AND DischargeDateTime < ?"),
+    QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDelivery WHERE DeliveryDateTime >= ? AND DeliveryDateTime < ?"),
+    QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbOutpatientVisit WHERE VisitDate >= ? AND VisitDate < ?"),
+    QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbEmergencyVisit WHERE VisitDateTime >= ? AND VisitDateTime < ?"),
+    QStringLiteral(
+        "SELECT COUNT(*) FROM Patient_Data.tbOperation WHERE OperationDateTime >= ? AND OperationDateTime < ?"),
+    QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbInfection WHERE InfectionDate >= ? AND InfectionDate < ?"),
+    QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDeviceDay WHERE CensusDate >= ? AND CensusDate < ?"),
+    QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbLabExamination WHERE ExamDate >= ? AND ExamDate < ?"),
+};
+
+// The plain pass: one COUNT(*) of each source table over the period, in one
+// read transaction; gives the rows counted.
+qint64 countPeriod(embedded::Store &store, const Period &period)
+{
+    const QString from = QString::fromLatin1(period.fromStored);
+    const QString toNext = QString::fromLatin1(period.toNext);
+    qint64 total = 0;
+    store.readTransaction([&] {
+        for (const QString &c : kPlainCounts) {
+            QSqlQuery q = embedded::sql::exec(store.database(), c, {from, toNext});
+            q.next();
+            total += q.value(0).toLongLong();
+        }
+    });
+    return total;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
+}
+
+double elapsedMs(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
+}
+
+// The plain pass's median over a few runs, in milliseconds.
+double plainPassMs(int scale, int fullYears, const Period &period)
+{
+    embedded::Store store(demoStore(scale, fullYears), embedded::Store::OpenMode::MustExist);
+    countPeriod(store, period); // its pages read once, as the uploads' are
+    std::vector<double> runs;
+    for (int i = 0; i < 21; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(countPeriod(store, period));
+        runs.push_back(elapsedMs(start));
+    }
+    return median(runs);
+}
+
+// Readings of an earlier generation the connection still holds.
+qint64 sharedReadingsLeft(adodb::Connection &connection)
+{
+    QSqlQuery q(static_cast<embedded::EmbeddedBackend *>(connection.backend())->store().database());
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM temp.tbSharedReading")) || !q.next())
+        return 0; // none made yet on this connection
+    return q.value(0).toLongLong();
+}
+
+// The ratio of each scale 1 case, by period, for the scale 10 ones.
+std::map<std::string, double> &ratiosAtScale1()
+{
+    static std::map<std::string, double> ratios;
+    return ratios;
+}
+
 void allUploads(benchmark::State &state, int scale, int fullYears, const Period &period)
 {
     adodb::Connection connection(std::make_unique<embedded::EmbeddedBackend>(demoStore(scale, fullYears)));
@@ -103,58 +192,58 @@ void allUploads(benchmark::State &state, int scale, int fullYears, const Period 
         statements.append(QStringLiteral("Patient_Data..%1 '%2','%3'%4")
                               .arg(QString::fromLatin1(u[0]), QString::fromLatin1(period.from),
                                    QString::fromLatin1(period.to), QString::fromLatin1(u[1])));
+    std::vector<double> iterations;
     for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (sharedReadingsLeft(connection) != 0) {
+            state.SkipWithError("a generation left shared readings behind: the next would not read afresh");
+            break;
+        }
         for (const QString &s : statements)
             connection.Execute(s);
+        iterations.push_back(elapsedMs(start));
     }
+    if (iterations.empty())
+        return;
+    const double plain = plainPassMs(scale, fullYears, period);
+    const double ratio = median(iterations) / plain;
+    state.counters["plain_ms"] = plain;
+    state.counters["x_plain"] = ratio;
+    const std::string key = std::to_string(fullYears) + period.from + period.to;
+    if (scale == 1)
+        ratiosAtScale1()[key] = ratio;
+    else if (ratiosAtScale1().count(key))
+        state.counters["x_scale1"] = ratio / ratiosAtScale1()[key];
 }
 
-// The plain pass: one COUNT(*) of each source table over the period, in one
-// read transaction.
+// The plain pass on its own.
 void plainPass(benchmark::State &state, int scale, int fullYears, const Period &period)
 {
     embedded::Store store(demoStore(scale, fullYears), embedded::Store::OpenMode::MustExist);
-    const QString from = QString::fromLatin1(period.fromStored);
-    const QString toNext = QString::fromLatin1(period.toNext);
-    const QStringList counts = {
-        QStringLiteral(
-            "SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE AdmissionDateTime >= ? AND AdmissionDateTime < ?"),
-        QStringLiteral(
-            "SELECT COUNT(*) FROM Patient_Data.tbAdmission WHERE DischargeDateTime >= ? AND DischargeDateTime < ?"),
-        QStringLiteral(
-            "SELECT COUNT(*) FROM Patient_Data.tbDelivery WHERE DeliveryDateTime >= ? AND DeliveryDateTime < ?"),
-        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbOutpatientVisit WHERE VisitDate >= ? AND VisitDate < ?"),
-        QStringLiteral(
-            "SELECT COUNT(*) FROM Patient_Data.tbEmergencyVisit WHERE VisitDateTime >= ? AND VisitDateTime < ?"),
-        QStringLiteral(
-            "SELECT COUNT(*) FROM Patient_Data.tbOperation WHERE OperationDateTime >= ? AND OperationDateTime < ?"),
-        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbInfection WHERE InfectionDate >= ? AND InfectionDate < ?"),
-        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbDeviceDay WHERE CensusDate >= ? AND CensusDate < ?"),
-        QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbLabExamination WHERE ExamDate >= ? AND ExamDate < ?"),
-    };
     for (auto _ : state) {
-        qint64 total = 0;
-        store.readTransaction([&] {
-            for (const QString &c : counts) {
-                QSqlQuery q = embedded::sql::exec(store.database(), c, {from, toNext});
-                q.next();
-                total += q.value(0).toLongLong();
-            }
-        });
+        const qint64 total = countPeriod(store, period);
         benchmark::DoNotOptimize(total);
         state.counters["rows"] = double(total);
     }
 }
 
-// One upload alone, to see where a period's time goes.
+// One upload generated alone, to see where a period's time goes: each
+// iteration on a new connection, so that it reads everything it needs itself.
 void oneUpload(benchmark::State &state, int index, int scale, const Period &period)
 {
-    adodb::Connection connection(std::make_unique<embedded::EmbeddedBackend>(demoStore(scale, 4)));
     const QString statement = QStringLiteral("Patient_Data..%1 '%2','%3'%4")
                                   .arg(QString::fromLatin1(kUploads[index][0]), QString::fromLatin1(period.from),
                                        QString::fromLatin1(period.to), QString::fromLatin1(kUploads[index][1]));
-    for (auto _ : state)
-        connection.Execute(statement);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto connection =
+            std::make_unique<adodb::Connection>(std::make_unique<embedded::EmbeddedBackend>(demoStore(scale, 4)));
+        state.ResumeTiming();
+        connection->Execute(statement);
+        state.PauseTiming();
+        connection.reset();
+        state.ResumeTiming();
+    }
 }
 
 void registerAll()
@@ -190,7 +279,8 @@ void registerAll()
             benchmark::RegisterBenchmark(
                 (std::string("OneUpload/scale") + std::to_string(scale) + "/year/" + kUploads[i][0]).c_str(),
                 [i, scale](benchmark::State &s) { oneUpload(s, i, scale, kYear); })
-                ->Unit(benchmark::kMillisecond);
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(5);
     }
 }
 

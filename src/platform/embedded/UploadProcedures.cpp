@@ -42,8 +42,9 @@ void registerUploadProcedures(ProcedureRegistry &registry)
     // The option is optional: the program always sends 2, the only option.
     for (const Upload &u : uploads) {
         const ProcedureBody body = [u](ProcedureContext &context, const Arguments &arguments) {
-            const patient::UploadPeriod period(context, arguments, u.takesOption);
+            const patient::UploadPeriod period(context, arguments, u.takesOption, QString::fromLatin1(u.name));
             u.body(period);
+            period.finish();
             return adodb::ResultSet{};
         };
         registry.add({patientData,

@@ -10,47 +10,51 @@ using fragment::rate;
 
 namespace {
 
-// The ten leading causes of a source of (Day, Code, Sex, Age) rows: ranked
-// by count, ties by code, with the breakdown by sex and age group. The
-// source is read in its index's (day, code) order, so the first grouping
-// needs no sort and the second one sorts a few rows a day.
+// The rows of each age group of the leading causes: A0 under the first age,
+// then A followed by each group's first age.
+QString ageGroupSums()
+{
+    const int *groups = std::begin(kCauseAgeGroups);
+    const std::size_t count = std::size(kCauseAgeGroups);
+    QStringList sums = {QStringLiteral("SUM((Age < %1) * n) AS A0").arg(groups[0])};
+    for (std::size_t i = 0; i + 1 < count; ++i)
+        sums.append(QStringLiteral("SUM((Age BETWEEN %1 AND %2) * n) AS A%1").arg(groups[i]).arg(groups[i + 1] - 1));
+    sums.append(QStringLiteral("SUM((Age >= %1) * n) AS A%1").arg(groups[count - 1]));
+    return sums.join(QStringLiteral(", "));
+}
+
+// The ten leading causes of a shared reading's (Code, Sex, Age, n) rows, n
+// of them each: ranked by count, ties by code, with the breakdown by sex and
+// age group.
 void uploadTopTen(const UploadPeriod &period, const QString &table, const QString &source)
 {
     period.clear(table);
     period.run(QStringLiteral(
                    "WITH src AS (%1), "
-                   "d AS (SELECT Code, SUM(Sex = 'M') AS Male, SUM(Sex = 'F') AS Female, SUM(Age < 1) AS A0,"
-                   " SUM(Age BETWEEN 1 AND 4) AS A1, SUM(Age BETWEEN 5 AND 9) AS A5, SUM(Age BETWEEN 10 AND 14) AS A10,"
-                   " SUM(Age BETWEEN 15 AND 19) AS A15, SUM(Age BETWEEN 20 AND 44) AS A20,"
-                   " SUM(Age BETWEEN 45 AND 64) AS A45, SUM(Age >= 65) AS A65, COUNT(*) AS Total"
-                   " FROM src WHERE Code IS NOT NULL AND Code <> '' GROUP BY Day, Code), "
-                   "g AS (SELECT Code, SUM(Male) AS Male, SUM(Female) AS Female, SUM(A0) AS A0, SUM(A1) AS A1,"
-                   " SUM(A5) AS A5, SUM(A10) AS A10, SUM(A15) AS A15, SUM(A20) AS A20, SUM(A45) AS A45,"
-                   " SUM(A65) AS A65, SUM(Total) AS Total FROM d GROUP BY Code), "
+                   "g AS (SELECT Code, SUM((Sex = 'M') * n) AS Male, SUM((Sex = 'F') * n) AS Female, %3,"
+                   " SUM(n) AS Total FROM src WHERE Code IS NOT NULL AND Code <> '' GROUP BY Code), "
                    "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS RowOrder FROM g) "
                    "INSERT INTO Patient_Data.%2 (FromDate, ToDate, RowOrder, ICDCode, Title, Male, Female, AgeUnder1, "
                    "Age1To4, Age5To9, Age10To14, Age15To19, Age20To44, Age45To64, Age65AndOver, Total) "
                    "SELECT ?1, ?3, r.RowOrder, r.Code, COALESCE(c.Title, r.Code), Male, Female, A0, A1, A5, A10, A15,"
                    " A20, A45, A65, Total FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code"
                    " WHERE r.RowOrder <= 10")
-                   .arg(source, table));
+                   .arg(source, table, ageGroupSums()));
 }
 
 // A period's outpatient or emergency visits as rows of the leading causes.
 QString visitCauses(const QString &table)
 {
-    return QStringLiteral("SELECT VisitDate AS Day, DiagnosisCategory AS Code, PatientSex AS Sex, Age"
-                          " FROM Patient_Data.%1 WHERE VisitDate >= ?1 AND VisitDate < ?2")
-        .arg(table);
+    return QStringLiteral("SELECT DiagnosisCategory AS Code, PatientSex AS Sex, Age, n FROM temp.%1").arg(table);
 }
 
 void uploadTopOperations(const UploadPeriod &period, const QString &table, bool major)
 {
+    period.share(Reading::Operations);
     period.clear(table);
     period.run(QStringLiteral(
-                   "WITH g AS (SELECT ProcedureCode, COUNT(*) AS Operations FROM Patient_Data.tbOperation"
-                   " WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2 AND (IsMajor <> 0) = %1"
-                   " GROUP BY ProcedureCode), "
+                   "WITH g AS (SELECT ProcedureCode, SUM(n) AS Operations FROM temp.tbSharedOperations"
+                   " WHERE Major = %1 GROUP BY ProcedureCode), "
                    "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Operations DESC, ProcedureCode) AS RowOrder FROM g) "
                    "INSERT INTO Patient_Data.%2 (FromDate, ToDate, RowOrder, ProcedureCode, Title, Operations) "
                    "SELECT ?1, ?3, r.RowOrder, r.ProcedureCode, COALESCE(c.Title, r.ProcedureCode), r.Operations"
@@ -86,47 +90,52 @@ void uploadSectionII3(const UploadPeriod &period)
 {
     // Causes of discharge by final diagnosis, age at admission; healthy
     // newborns are not morbidity.
+    period.share(Reading::Stays);
     uploadTopTen(period, QStringLiteral("tbDOHRptSectionII3"),
-                 QStringLiteral("SELECT DischargeDate AS Day, FinalCategory AS Code, PatientSex AS Sex,"
-                                " AgeAtAdmission AS Age FROM Patient_Data.tbAdmission"
-                                " WHERE DischargeDate >= ?1 AND DischargeDate < ?2 AND ServiceCode <> ?5"));
+                 QStringLiteral("SELECT FinalCategory AS Code, PatientSex AS Sex, AgeAtAdmission AS Age, n"
+                                " FROM temp.tbSharedMorbidity"));
 }
 
 void uploadSectionII7(const UploadPeriod &period)
 {
     // Every inpatient death, by underlying cause (the final diagnosis when
     // none was recorded), age at death.
+    period.share(Reading::Stays);
     uploadTopTen(period, QStringLiteral("tbDOHRptSectionII7"),
-                 QStringLiteral("SELECT DischargeDate AS Day, DeathCategory AS Code, PatientSex AS Sex,"
-                                " AgeAtDischarge AS Age FROM Patient_Data.tbAdmission"
-                                " WHERE DischargeDate >= ?1 AND DischargeDate < ?2 AND DischargeCondition = 'D'"));
+                 QStringLiteral("SELECT DeathCategory AS Code, PatientSex AS Sex, AgeAtDischarge AS Age, n"
+                                " FROM temp.tbSharedMortality"));
 }
 
 void uploadSectionIII114(const UploadPeriod &period)
 {
-    uploadTopTen(period, QStringLiteral("tbDOHRptSectionIII114"), visitCauses(QStringLiteral("tbOutpatientVisit")));
+    period.share(Reading::OutpatientVisits);
+    uploadTopTen(period, QStringLiteral("tbDOHRptSectionIII114"),
+                 visitCauses(QStringLiteral("tbSharedOutpatientCauses")));
 }
 
 void uploadSectionII103(const UploadPeriod &period)
 {
-    uploadTopTen(period, QStringLiteral("tbDOHRptSectionII103"), visitCauses(QStringLiteral("tbEmergencyVisit")));
+    period.share(Reading::EmergencyVisits);
+    uploadTopTen(period, QStringLiteral("tbDOHRptSectionII103"),
+                 visitCauses(QStringLiteral("tbSharedEmergencyCauses")));
 }
 
 void uploadDeliveriesAndOutpatientVisits(const UploadPeriod &period)
 {
+    period.share(Reading::Deliveries);
+    period.share(Reading::OutpatientVisits);
     period.clear(QStringLiteral("tbDOHRptDeliveriesAndOutpatientVisits"));
     period.run(
         QStringLiteral(
-            "WITH dl AS (SELECT COALESCE(SUM(DeliveryType = 'NSD'), 0) AS Nsd,"
-            " COALESCE(SUM(DeliveryType = 'OVD'), 0) AS Ovd, COALESCE(SUM(DeliveryType = 'CS'), 0) AS Cs,"
-            " COUNT(*) AS Deliveries, COALESCE(SUM(LiveBirths), 0) AS LiveBirths,"
-            " COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
-            " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2), "
-            "op AS (SELECT COALESCE(SUM(IsNewPatient <> 0 AND Age > ?4), 0) AS NewAdult,"
-            " COALESCE(SUM(IsNewPatient <> 0 AND Age <= ?4), 0) AS NewPedia,"
-            " COALESCE(SUM(IsNewPatient = 0 AND Age > ?4), 0) AS RevisitAdult,"
-            " COALESCE(SUM(IsNewPatient = 0 AND Age <= ?4), 0) AS RevisitPedia"
-            " FROM Patient_Data.tbOutpatientVisit WHERE VisitDate >= ?1 AND VisitDate < ?2) "
+            "WITH dl AS (SELECT COALESCE(SUM((DeliveryType = 'NSD') * n), 0) AS Nsd,"
+            " COALESCE(SUM((DeliveryType = 'OVD') * n), 0) AS Ovd, COALESCE(SUM((DeliveryType = 'CS') * n), 0) AS Cs,"
+            " COALESCE(SUM(n), 0) AS Deliveries, COALESCE(SUM(LiveBirths), 0) AS LiveBirths,"
+            " COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM temp.tbSharedDeliveries), "
+            "op AS (SELECT COALESCE(SUM((IsNewPatient <> 0 AND Age > ?4) * n), 0) AS NewAdult,"
+            " COALESCE(SUM((IsNewPatient <> 0 AND Age <= ?4) * n), 0) AS NewPedia,"
+            " COALESCE(SUM((IsNewPatient = 0 AND Age > ?4) * n), 0) AS RevisitAdult,"
+            " COALESCE(SUM((IsNewPatient = 0 AND Age <= ?4) * n), 0) AS RevisitPedia"
+            " FROM temp.tbSharedOutpatientKinds) "
             "INSERT INTO Patient_Data.tbDOHRptDeliveriesAndOutpatientVisits (FromDate, ToDate, NormalDeliveries, "
             "OperativeVaginalDeliveries, CaesareanDeliveries, TotalDeliveries, LiveBirths, FetalDeaths, "
             "CaesareanRate, NewAdult, NewPedia, RevisitAdult, RevisitPedia, TotalNew, TotalRevisit, TotalAdult, "
@@ -140,63 +149,54 @@ void uploadDeliveriesAndOutpatientVisits(const UploadPeriod &period)
 
 void uploadERTestingAndOthers(const UploadPeriod &period)
 {
+    period.share(Reading::EmergencyVisits);
     period.clear(QStringLiteral("tbDOHRptERTestingAndOthers"));
-    // Each group of rows reads the period's visits from the visits' cause
-    // index, which holds the age (paediatric: at most PediaAge) with them.
-    const QString visits = QStringLiteral("v AS (SELECT EmergencyVisitID, Disposition, DiagnosisCategory AS Code,"
-                                          " VisitDate AS Day, Age <= ?4 AS IsPedia FROM Patient_Data.tbEmergencyVisit"
-                                          " WHERE VisitDate >= ?1 AND VisitDate < ?2)");
+    // Paediatric: at most PediaAge at the visit.
     const QString insert = QStringLiteral("INSERT INTO Patient_Data.tbDOHRptERTestingAndOthers (FromDate, ToDate, "
                                           "RowOrder, RowGroup, Code, Item, Adult, Pedia, Total) ");
     period.run(
-        QStringLiteral("WITH %1, "
-                       "items (RowOrder, Code, Item) AS (VALUES (1, NULL, 'Total emergency visits'),"
+        QStringLiteral("WITH items (RowOrder, Code, Item) AS (VALUES (1, NULL, 'Total emergency visits'),"
                        " (2, 'HOME', 'Sent home'), (3, 'ADMITTED', 'Admitted'), (4, 'TRANSFERRED', 'Transferred'),"
                        " (5, 'HAMA', 'Home against medical advice'), (6, 'DIED', 'Died in the emergency room'),"
                        " (7, 'DOA', 'Dead on arrival')), "
-                       "g AS (SELECT Disposition, SUM(IsPedia = 0) AS Adult, SUM(IsPedia) AS Pedia, COUNT(*) AS Total"
-                       " FROM v GROUP BY Disposition) "
-                       "%2SELECT ?1, ?3, i.RowOrder, 'VISITS', i.Code, i.Item, COALESCE(SUM(g.Adult), 0),"
+                       "g AS (SELECT Disposition, SUM(((Age <= ?4) = 0) * n) AS Adult, SUM((Age <= ?4) * n) AS Pedia,"
+                       " SUM(n) AS Total FROM temp.tbSharedEmergencyDispositions GROUP BY Disposition) "
+                       "%1SELECT ?1, ?3, i.RowOrder, 'VISITS', i.Code, i.Item, COALESCE(SUM(g.Adult), 0),"
                        " COALESCE(SUM(g.Pedia), 0), COALESCE(SUM(g.Total), 0)"
                        " FROM items i LEFT JOIN g ON i.Code IS NULL OR g.Disposition = i.Code GROUP BY i.RowOrder")
-            .arg(visits, insert));
+            .arg(insert));
     // Services by name, tests from row 1001 and other services from 2001.
     period.run(
         QStringLiteral(
-            "WITH %1, "
-            "g AS (SELECT s.ServiceType, s.ServiceName, SUM(CASE WHEN v.IsPedia THEN 0 ELSE s.Quantity END) AS Adult,"
-            " SUM(CASE WHEN v.IsPedia THEN s.Quantity ELSE 0 END) AS Pedia, SUM(s.Quantity) AS Total"
-            " FROM v JOIN Patient_Data.tbEmergencyService s ON s.EmergencyVisitID = v.EmergencyVisitID"
-            " GROUP BY s.ServiceType, s.ServiceName) "
-            "%2SELECT ?1, ?3, CASE ServiceType WHEN 'TEST' THEN 1000 ELSE 2000 END"
+            "WITH g AS (SELECT ServiceType, ServiceName, SUM(CASE WHEN IsPedia THEN 0 ELSE Quantity END) AS Adult,"
+            " SUM(CASE WHEN IsPedia THEN Quantity ELSE 0 END) AS Pedia, SUM(Quantity) AS Total"
+            " FROM temp.tbSharedEmergencyServices GROUP BY ServiceType, ServiceName) "
+            "%1SELECT ?1, ?3, CASE ServiceType WHEN 'TEST' THEN 1000 ELSE 2000 END"
             " + ROW_NUMBER() OVER (PARTITION BY ServiceType ORDER BY ServiceName), ServiceType, NULL, ServiceName,"
             " Adult, Pedia, Total FROM g")
-            .arg(visits, insert));
-    // The ten leading diagnoses seen, from row 3001: grouped by day and code
-    // first, in the index's order.
-    period.run(
-        QStringLiteral(
-            "WITH %1, "
-            "d AS (SELECT Code, SUM(IsPedia = 0) AS Adult, SUM(IsPedia) AS Pedia, COUNT(*) AS Total FROM v"
-            " WHERE Code <> '' GROUP BY Day, Code), "
-            "g AS (SELECT Code, SUM(Adult) AS Adult, SUM(Pedia) AS Pedia, SUM(Total) AS Total FROM d GROUP BY Code), "
-            "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS Rank FROM g) "
-            "%2SELECT ?1, ?3, 3000 + r.Rank, 'DISEASE', r.Code, COALESCE(c.Title, r.Code), Adult, Pedia, Total"
-            " FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code WHERE r.Rank <= 10")
-            .arg(visits, insert));
+            .arg(insert));
+    // The ten leading diagnoses seen, from row 3001.
+    period.run(QStringLiteral(
+                   "WITH g AS (SELECT DiagnosisCategory AS Code, SUM(((Age <= ?4) = 0) * n) AS Adult,"
+                   " SUM((Age <= ?4) * n) AS Pedia, SUM(n) AS Total FROM temp.tbSharedEmergencyCauses"
+                   " WHERE DiagnosisCategory <> '' GROUP BY DiagnosisCategory), "
+                   "r AS (SELECT g.*, ROW_NUMBER() OVER (ORDER BY Total DESC, Code) AS Rank FROM g) "
+                   "%1SELECT ?1, ?3, 3000 + r.Rank, 'DISEASE', r.Code, COALESCE(c.Title, r.Code), Adult, Pedia, Total"
+                   " FROM r LEFT JOIN BUILD_FILE.tbCoICD10Category c ON c.CategoryCode = r.Code WHERE r.Rank <= 10")
+                   .arg(insert));
 }
 
 void uploadSectionII8(const UploadPeriod &period)
 {
+    period.share(Reading::Operations);
     period.clear(QStringLiteral("tbDOHRptSectionII8"));
     period.run(QStringLiteral(
-        "WITH o AS MATERIALIZED (SELECT IsMajor <> 0 AS Major, PayerClass IN ('PP', 'PS') AS PhilHealth"
-        " FROM Patient_Data.tbOperation WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
-        "items (RowOrder, OperationType, Major) AS (VALUES (1, 'Major', 1), (2, 'Minor', 0), (3, 'Total', NULL)) "
+        "WITH items (RowOrder, OperationType, Major) AS (VALUES (1, 'Major', 1), (2, 'Minor', 0), (3, 'Total', NULL)) "
         "INSERT INTO Patient_Data.tbDOHRptSectionII8 (FromDate, ToDate, RowOrder, OperationType, PhilHealth, "
-        "NonPhilHealth, Total) SELECT ?1, ?3, i.RowOrder, i.OperationType, COALESCE(SUM(o.PhilHealth), 0),"
-        " COALESCE(SUM(o.PhilHealth = 0), 0), COUNT(o.Major)"
-        " FROM items i LEFT JOIN o ON i.Major IS NULL OR o.Major = i.Major GROUP BY i.RowOrder"));
+        "NonPhilHealth, Total) SELECT ?1, ?3, i.RowOrder, i.OperationType, COALESCE(SUM(o.PhilHealth * o.n), 0),"
+        " COALESCE(SUM((o.PhilHealth = 0) * o.n), 0), COALESCE(SUM((o.Major IS NOT NULL) * o.n), 0)"
+        " FROM items i LEFT JOIN temp.tbSharedOperations o ON i.Major IS NULL OR o.Major = i.Major"
+        " GROUP BY i.RowOrder"));
 }
 
 void uploadSectionII91(const UploadPeriod &period)
@@ -211,6 +211,8 @@ void uploadSectionII92(const UploadPeriod &period)
 
 void uploadHealthAssociatedInf(const UploadPeriod &period)
 {
+    period.share(Reading::Stays);
+    period.share(Reading::Operations);
     period.clear(QStringLiteral("tbDOHRptHealthAssociatedInf"));
     // Device-associated rates per 1,000 device-days; surgical site infections
     // per 100 operations; the others and the overall rate per 100 discharges
@@ -220,10 +222,8 @@ void uploadHealthAssociatedInf(const UploadPeriod &period)
                    " WHERE InfectionDate >= ?1 AND InfectionDate < ?2 GROUP BY InfectionType), "
                    "dd AS (SELECT Device, SUM(PatientCount) AS n FROM Patient_Data.tbDeviceDay"
                    " WHERE CensusDate >= ?1 AND CensusDate < ?2 GROUP BY Device), "
-                   "ops AS (SELECT COUNT(*) AS n FROM Patient_Data.tbOperation"
-                   " WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
-                   "dis AS (SELECT COUNT(*) AS n FROM Patient_Data.tbAdmission"
-                   " WHERE DischargeDateTime >= ?1 AND DischargeDateTime < ?2), "
+                   "ops AS (SELECT COALESCE(SUM(n), 0) AS n FROM temp.tbSharedOperations), "
+                   "dis AS (SELECT COALESCE(SUM(n), 0) AS n FROM temp.tbSharedDischarges), "
                    "items (RowOrder, InfectionType, Description, Device, DenominatorName, RatePer) AS (VALUES"
                    " (1, 'VAP', 'Ventilator-associated pneumonia', 'VENTILATOR', 'ventilator days', 1000),"
                    " (2, 'CLABSI', 'Central line-associated bloodstream infection', 'CENTRAL_LINE',"
@@ -249,15 +249,15 @@ void uploadHealthAssociatedInf(const UploadPeriod &period)
 void uploadSurgicalProcedure(const UploadPeriod &period)
 {
     const QString table = QStringLiteral("tbDOHRptSurgicalProcedure");
+    period.share(Reading::Operations);
     period.clear(table);
     // An operation or a surgical site infection without a service counts
-    // under the report setup's surgery service.
+    // under the report setup's surgery service (the shared reading's Svc).
     period.run(
         QStringLiteral(
-            "WITH o AS MATERIALIZED (SELECT %2 AS Svc, IsMajor <> 0 AS Major"
-            " FROM Patient_Data.tbOperation WHERE OperationDateTime >= ?1 AND OperationDateTime < ?2), "
-            "g AS (SELECT Svc, SUM(Major) AS Major, SUM(NOT Major) AS Minor, COUNT(*) AS Total FROM o GROUP BY Svc), "
-            "ssi AS (SELECT %3 AS Svc, COUNT(*) AS n FROM Patient_Data.tbInfection i"
+            "WITH g AS (SELECT Svc, SUM(Major * n) AS Major, SUM((NOT Major) * n) AS Minor, SUM(n) AS Total"
+            " FROM temp.tbSharedOperations GROUP BY Svc), "
+            "ssi AS (SELECT %2 AS Svc, COUNT(*) AS n FROM Patient_Data.tbInfection i"
             " LEFT JOIN Patient_Data.tbOperation op ON op.OperationID = i.OperationID"
             " WHERE i.InfectionType = 'SSI' AND i.InfectionDate >= ?1 AND i.InfectionDate < ?2 GROUP BY 1), "
             "codes AS (SELECT Svc FROM g UNION SELECT Svc FROM ssi), "
@@ -270,7 +270,6 @@ void uploadSurgicalProcedure(const UploadPeriod &period)
             "SELECT ?1, ?3, ROW_NUMBER() OVER (ORDER BY Svc), 'SERVICE', Svc, Service, Major, Minor, Total, Ssi, %1"
             " FROM z")
             .arg(rate(QStringLiteral("Ssi"), QStringLiteral("Total"), QStringLiteral("100")),
-                 fragment::code(QStringLiteral("COALESCE(ServiceCode, ?6)")),
                  fragment::code(QStringLiteral("COALESCE(op.ServiceCode, ?6)"))));
     period.run(
         QStringLiteral(

@@ -9,13 +9,11 @@ using fragment::rate;
 
 namespace {
 
-// A period's discharges (deaths included) with length of stay (a same-day
-// stay is one day) and whether a death came under 48 hours.
-const QString kDischargeRows =
-    QStringLiteral("SELECT a.PatientID, a.ServiceCode, a.PayerClass, a.DischargeCondition, a.IsMaternalDeath,"
-                   " a.LengthOfStay AS Los, a.Under48h AS Under48"
-                   " FROM Patient_Data.tbAdmission a WHERE a.DischargeDateTime >= ?1 AND a.DischargeDateTime < ?2");
-const QString kDischarges = QStringLiteral("d AS (") + kDischargeRows + QStringLiteral(")");
+// The period's discharges (deaths included), summed by service, payer class,
+// condition, maternal death and death under 48 hours: n discharges, Los
+// their days of stay (a same-day stay is one day). Read by the shared
+// reading of the period's stays.
+const QString kDischarges = QStringLiteral("d AS (SELECT * FROM temp.tbSharedDischarges)");
 
 // The bed occupancy rate: service days over beds times days in the period.
 QString bedOccupancy(const char *beds)
@@ -27,33 +25,40 @@ QString bedOccupancy(const char *beds)
 struct Aggregate
 {
     const char *column;
-    const char *expression;
+    const char *expression; // over rows of d, grouped by service
+    const char *total;      // for the total row: null when it sums the service rows
 };
 
-// Columns of the discharges section, aggregated over rows of d.
+// The distinct patients are counted from the reading's own count by service
+// (codes without their trailing blanks) and for all but newborns: one
+// patient may have left from two services.
+const char *const kPatients = "(SELECT p.Patients FROM temp.tbSharedPatients p WHERE p.ServiceCode = d.ServiceCode)";
+const char *const kPatientsInTotal = "COALESCE((SELECT Patients FROM temp.tbSharedPatientsInTotal), 0)";
+
+// Columns of the discharges section.
 const Aggregate kDischargeColumns[] = {
-    {"Patients", "COUNT(DISTINCT PatientID)"},
-    {"TotalLengthOfStay", "SUM(Los)"},
-    {"NonPhilHealthPay", "SUM(PayerClass = 'NPP')"},
-    {"NonPhilHealthService", "SUM(PayerClass = 'NPS')"},
-    {"PhilHealthPay", "SUM(PayerClass = 'PP')"},
-    {"PhilHealthService", "SUM(PayerClass = 'PS')"},
-    {"HMO", "SUM(PayerClass = 'HMO')"},
-    {"OWWA", "SUM(PayerClass = 'OWWA')"},
-    {"RecoveredImproved", "SUM(DischargeCondition = 'R')"},
-    {"Transferred", "SUM(DischargeCondition = 'T')"},
-    {"HomeAgainstAdvice", "SUM(DischargeCondition = 'H')"},
-    {"Absconded", "SUM(DischargeCondition = 'A')"},
-    {"Unimproved", "SUM(DischargeCondition = 'U')"},
-    {"DeathsUnder48h", "SUM(DischargeCondition = 'D' AND Under48)"},
-    {"Deaths48hOrMore", "SUM(DischargeCondition = 'D' AND NOT Under48)"},
-    {"TotalDeaths", "SUM(DischargeCondition = 'D')"},
-    {"TotalDischarges", "COUNT(*)"},
+    {"Patients", kPatients, kPatientsInTotal},
+    {"TotalLengthOfStay", "SUM(Los)", nullptr},
+    {"NonPhilHealthPay", "SUM((PayerClass = 'NPP') * n)", nullptr},
+    {"NonPhilHealthService", "SUM((PayerClass = 'NPS') * n)", nullptr},
+    {"PhilHealthPay", "SUM((PayerClass = 'PP') * n)", nullptr},
+    {"PhilHealthService", "SUM((PayerClass = 'PS') * n)", nullptr},
+    {"HMO", "SUM((PayerClass = 'HMO') * n)", nullptr},
+    {"OWWA", "SUM((PayerClass = 'OWWA') * n)", nullptr},
+    {"RecoveredImproved", "SUM((DischargeCondition = 'R') * n)", nullptr},
+    {"Transferred", "SUM((DischargeCondition = 'T') * n)", nullptr},
+    {"HomeAgainstAdvice", "SUM((DischargeCondition = 'H') * n)", nullptr},
+    {"Absconded", "SUM((DischargeCondition = 'A') * n)", nullptr},
+    {"Unimproved", "SUM((DischargeCondition = 'U') * n)", nullptr},
+    {"DeathsUnder48h", "SUM((DischargeCondition = 'D' AND Under48h) * n)", nullptr},
+    {"Deaths48hOrMore", "SUM((DischargeCondition = 'D' AND NOT Under48h) * n)", nullptr},
+    {"TotalDeaths", "SUM((DischargeCondition = 'D') * n)", nullptr},
+    {"TotalDischarges", "SUM(n)", nullptr},
 };
 
 const Aggregate kAlosColumns[] = {
-    {"Discharges", "COUNT(*)"},
-    {"TotalLengthOfStay", "SUM(Los)"},
+    {"Discharges", "SUM(n)", nullptr},
+    {"TotalLengthOfStay", "SUM(Los)", nullptr},
 };
 
 template <std::size_t N> QString aggregateList(const Aggregate (&columns)[N], bool withNames)
@@ -80,6 +85,7 @@ template <std::size_t N>
 void uploadByService(const UploadPeriod &period, const QString &table, const Aggregate (&columns)[N],
                      const QString &extraNames, const QString &extraValues)
 {
+    period.share(Reading::Stays);
     period.clear(table);
     const QString names = aggregateList(columns, false);
     const QString extras = extraNames.isEmpty() ? QString() : QStringLiteral(", ") + extraNames;
@@ -101,15 +107,11 @@ void uploadByService(const UploadPeriod &period, const QString &table, const Agg
             .arg(kDischarges, aggregateList(columns, true), zeroed(columns, QStringLiteral("g")), table, names, extras,
                  extraValuesOfZ));
     // The total row sums the service rows just written, but for the distinct
-    // patients: one patient may have left from two services.
+    // patients.
     QStringList totals;
-    for (const Aggregate &a : columns) {
-        const QLatin1String expression(a.expression);
-        totals.append(expression.startsWith(QLatin1String("COUNT(DISTINCT"))
-                          ? QStringLiteral("(WITH %1 SELECT %2 FROM d WHERE ServiceCode <> ?5) AS %3")
-                                .arg(kDischarges, expression, QLatin1String(a.column))
-                          : QStringLiteral("COALESCE(SUM(%1), 0) AS %1").arg(QLatin1String(a.column)));
-    }
+    for (const Aggregate &a : columns)
+        totals.append(a.total ? QStringLiteral("%1 AS %2").arg(QLatin1String(a.total), QLatin1String(a.column))
+                              : QStringLiteral("COALESCE(SUM(%1), 0) AS %1").arg(QLatin1String(a.column)));
     period.run(QStringLiteral("WITH z AS (SELECT %1 FROM Patient_Data.%2 WHERE FromDate = ?1 AND ToDate = ?3"
                               " AND RowType = 'SERVICE') "
                               "INSERT INTO Patient_Data.%2 (FromDate, ToDate, RowOrder, RowType, ServiceCode, Service, "
@@ -122,13 +124,13 @@ void uploadByService(const UploadPeriod &period, const QString &table, const Agg
 void uploadSectionI34(const UploadPeriod &period)
 {
     const QString table = QStringLiteral("tbDOHRptSectionI34");
+    period.share(Reading::Stays);
     period.clear(table);
     // Services with beds allocated or with patients in the period (newborns,
     // in bassinets, apart).
     period.run(
         QStringLiteral(
-            "WITH %1, "
-            "days AS (SELECT ServiceCode, SUM(ServiceDays) AS ServiceDays FROM census"
+            "WITH days AS (SELECT ServiceCode, SUM(ServiceDays) AS ServiceDays FROM temp.tbSharedCensus"
             " WHERE ServiceCode <> ?5 GROUP BY ServiceCode), "
             "codes AS (SELECT ServiceCode FROM Patient_Data.tbBedAllocation WHERE ServiceCode <> ?5"
             " UNION SELECT ServiceCode FROM days), "
@@ -141,8 +143,8 @@ void uploadSectionI34(const UploadPeriod &period)
             "INSERT INTO Patient_Data.tbDOHRptSectionI34 (FromDate, ToDate, RowOrder, RowType, ServiceCode, "
             "Service, AuthorizedBeds, ImplementingBeds, DaysInPeriod, ServiceDays, BOR, BORImplementing) "
             "SELECT ?1, ?3, ROW_NUMBER() OVER (ORDER BY ServiceCode), 'SERVICE', ServiceCode, Service,"
-            " AuthorizedBeds, ImplementingBeds, ?7, ServiceDays, %2, %3 FROM z")
-            .arg(fragment::censusCtes(), bedOccupancy("AuthorizedBeds"), bedOccupancy("ImplementingBeds")));
+            " AuthorizedBeds, ImplementingBeds, ?7, ServiceDays, %1, %2 FROM z")
+            .arg(bedOccupancy("AuthorizedBeds"), bedOccupancy("ImplementingBeds")));
     period.run(
         QStringLiteral(
             "WITH z AS (SELECT COALESCE(SUM(AuthorizedBeds), 0) AS AuthorizedBeds,"
@@ -157,35 +159,33 @@ void uploadSectionI34(const UploadPeriod &period)
 
 void uploadSectionII1(const UploadPeriod &period)
 {
+    period.share(Reading::Stays);
+    period.share(Reading::Deliveries);
     period.clear(QStringLiteral("tbDOHRptSectionII1"));
-    // Newborns are reported apart: every figure but the births leaves them out.
+    // The census of the period's stays by service; newborns are reported
+    // apart: every figure but the births leaves them out.
     period.run(
         QStringLiteral(
-            "WITH %1, "
-            "t AS (SELECT COALESCE(SUM(AdmDate < ?1), 0) AS InpatientsAtStart,"
-            " COALESCE(SUM(AdmDate >= ?1), 0) AS Admissions,"
-            " COALESCE(SUM(AdmDate >= ?1 AND IsTransferIn <> 0), 0) AS TransfersIn,"
-            " COALESCE(SUM(DisDate < ?2 AND DischargeCondition <> 'D'), 0) AS DischargesAlive,"
-            " COALESCE(SUM(DisDate < ?2 AND DischargeCondition = 'D'), 0) AS Deaths,"
-            " COALESCE(SUM(DisDate IS NULL OR DisDate >= ?2), 0) AS InpatientsAtEnd,"
-            " COALESCE(SUM(AdmDate = DisDate AND AdmDate >= ?1), 0) AS SameDay,"
-            " COALESCE(SUM(ServiceDays), 0) AS ServiceDays,"
-            " COALESCE(SUM(CASE WHEN DisDate < ?2 THEN MAX(1, CAST(julianday(DisDate) - julianday(AdmDate)"
-            " AS INTEGER)) END), 0) AS TotalLengthOfStay"
-            " FROM census WHERE ServiceCode <> ?5), "
+            "WITH t AS (SELECT COALESCE(SUM(AtStart * n), 0) AS InpatientsAtStart,"
+            " COALESCE(SUM((NOT AtStart) * n), 0) AS Admissions,"
+            " COALESCE(SUM((NOT AtStart AND IsTransferIn <> 0) * n), 0) AS TransfersIn,"
+            " COALESCE(SUM((Discharged AND DischargeCondition <> 'D') * n), 0) AS DischargesAlive,"
+            " COALESCE(SUM((Discharged AND DischargeCondition = 'D') * n), 0) AS Deaths,"
+            " COALESCE(SUM((NOT Discharged) * n), 0) AS InpatientsAtEnd, COALESCE(SUM(SameDay), 0) AS SameDay,"
+            " COALESCE(SUM(ServiceDays), 0) AS ServiceDays, COALESCE(SUM(Los), 0) AS TotalLengthOfStay"
+            " FROM temp.tbSharedCensus WHERE ServiceCode <> ?5), "
             "beds AS (SELECT COALESCE(SUM(AuthorizedBeds), 0) AS AuthorizedBeds,"
             " COALESCE(SUM(ImplementingBeds), 0) AS ImplementingBeds"
             " FROM Patient_Data.tbBedAllocation WHERE ServiceCode <> ?5), "
-            "born AS (SELECT COALESCE(SUM(LiveBirths), 0) AS LiveBirths FROM Patient_Data.tbDelivery"
-            " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2) "
+            "born AS (SELECT COALESCE(SUM(LiveBirths), 0) AS LiveBirths FROM temp.tbSharedDeliveries) "
             "INSERT INTO Patient_Data.tbDOHRptSectionII1 (FromDate, ToDate, InpatientsAtStart, Admissions, "
             "TransfersIn, DischargesAlive, Deaths, InpatientsAtEnd, AdmittedDischargedSameDay, NewbornsBornHere, "
             "ServiceDays, DaysInPeriod, AuthorizedBeds, ImplementingBeds, BOR, BORImplementing, Discharges, "
             "TotalLengthOfStay, ALOS) "
             "SELECT ?1, ?3, InpatientsAtStart, Admissions, TransfersIn, DischargesAlive, Deaths, InpatientsAtEnd,"
-            " SameDay, LiveBirths, ServiceDays, ?7, AuthorizedBeds, ImplementingBeds, %2, %3,"
-            " DischargesAlive + Deaths, TotalLengthOfStay, %4 FROM t, beds, born")
-            .arg(fragment::censusCtes(), bedOccupancy("AuthorizedBeds"), bedOccupancy("ImplementingBeds"),
+            " SameDay, LiveBirths, ServiceDays, ?7, AuthorizedBeds, ImplementingBeds, %1, %2,"
+            " DischargesAlive + Deaths, TotalLengthOfStay, %3 FROM t, beds, born")
+            .arg(bedOccupancy("AuthorizedBeds"), bedOccupancy("ImplementingBeds"),
                  rate(QStringLiteral("TotalLengthOfStay"), QStringLiteral("DischargesAlive + Deaths"),
                       QStringLiteral("1"))));
 }
@@ -204,6 +204,9 @@ void uploadSectionII22(const UploadPeriod &period)
 
 void uploadSectionIII(const UploadPeriod &period)
 {
+    period.share(Reading::Stays);
+    period.share(Reading::EmergencyVisits);
+    period.share(Reading::Deliveries);
     period.clear(QStringLiteral("tbDOHRptSectionIII"));
     // Inpatient deaths and their rates leave newborns out, as the discharges
     // do; newborn deaths have their own rate. Neonatal deaths are inpatients
@@ -211,27 +214,24 @@ void uploadSectionIII(const UploadPeriod &period)
     period.run(
         QStringLiteral(
             "WITH %1, "
-            "t AS (SELECT COALESCE(SUM(d.ServiceCode <> ?5 AND d.DischargeCondition = 'D'), 0) AS Deaths,"
-            " COALESCE(SUM(d.ServiceCode <> ?5 AND d.DischargeCondition = 'D' AND d.Under48), 0) AS Under48,"
-            " COALESCE(SUM(d.DischargeCondition = 'D' AND d.IsMaternalDeath <> 0), 0) AS Maternal,"
-            " COALESCE(SUM(d.ServiceCode = ?5 AND d.DischargeCondition = 'D'), 0) AS NewbornDeaths,"
-            " COALESCE(SUM(d.ServiceCode <> ?5), 0) AS Discharges,"
-            " COALESCE(SUM(d.ServiceCode = '%2'), 0) AS Obstetric,"
-            " COALESCE(SUM(d.ServiceCode = ?5), 0) AS NewbornDischarges"
+            "t AS (SELECT COALESCE(SUM((d.ServiceCode <> ?5 AND d.DischargeCondition = 'D') * d.n), 0) AS Deaths,"
+            " COALESCE(SUM((d.ServiceCode <> ?5 AND d.DischargeCondition = 'D' AND d.Under48h) * d.n), 0) AS Under48,"
+            " COALESCE(SUM((d.DischargeCondition = 'D' AND d.IsMaternalDeath <> 0) * d.n), 0) AS Maternal,"
+            " COALESCE(SUM((d.ServiceCode = ?5 AND d.DischargeCondition = 'D') * d.n), 0) AS NewbornDeaths,"
+            " COALESCE(SUM((d.ServiceCode <> ?5) * d.n), 0) AS Discharges,"
+            " COALESCE(SUM((d.ServiceCode = '%2') * d.n), 0) AS Obstetric,"
+            " COALESCE(SUM((d.ServiceCode = ?5) * d.n), 0) AS NewbornDischarges,"
+            " COALESCE(SUM(d.Neonatal), 0) AS Neonatal"
             " FROM d), "
-            "nd AS (SELECT COUNT(*) AS Neonatal FROM Patient_Data.tbAdmission WHERE DischargeDate >= ?1"
-            " AND DischargeDate < ?2 AND DischargeCondition = 'D' AND DaysOldAtDischarge < 28), "
-            "er AS (SELECT COALESCE(SUM(Disposition = 'DIED'), 0) AS ErDeaths,"
-            " COALESCE(SUM(Disposition = 'DOA'), 0) AS Doa FROM Patient_Data.tbEmergencyVisit"
-            " WHERE VisitDate >= ?1 AND VisitDate < ?2), "
-            "fd AS (SELECT COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM Patient_Data.tbDelivery"
-            " WHERE DeliveryDateTime >= ?1 AND DeliveryDateTime < ?2) "
+            "er AS (SELECT COALESCE(SUM((Disposition = 'DIED') * n), 0) AS ErDeaths,"
+            " COALESCE(SUM((Disposition = 'DOA') * n), 0) AS Doa FROM temp.tbSharedEmergencyDispositions), "
+            "fd AS (SELECT COALESCE(SUM(FetalDeaths), 0) AS FetalDeaths FROM temp.tbSharedDeliveries) "
             "INSERT INTO Patient_Data.tbDOHRptSectionIII (FromDate, ToDate, InpatientDeaths, DeathsUnder48h, "
             "Deaths48hOrMore, EmergencyRoomDeaths, DeadOnArrival, FetalDeaths, NeonatalDeaths, MaternalDeaths, "
             "NewbornDeaths, Discharges, ObstetricDischarges, NewbornDischarges, GrossDeathRate, NetDeathRate, "
             "MaternalDeathRate, NewbornDeathRate) "
             "SELECT ?1, ?3, Deaths, Under48, Deaths - Under48, ErDeaths, Doa, FetalDeaths, Neonatal, Maternal,"
-            " NewbornDeaths, Discharges, Obstetric, NewbornDischarges, %3, %4, %5, %6 FROM t, nd, er, fd")
+            " NewbornDeaths, Discharges, Obstetric, NewbornDischarges, %3, %4, %5, %6 FROM t, er, fd")
             .arg(
                 kDischarges, QLatin1String(kObstetricsServiceCode),
                 rate(QStringLiteral("Deaths"), QStringLiteral("Discharges"), QStringLiteral("100")),

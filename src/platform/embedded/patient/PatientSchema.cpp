@@ -230,26 +230,30 @@ QString refreshFacts(const EventTable &t, const QString &schema, const QString &
 }
 
 // Indexes an earlier layout had and this one replaces.
-const char *const kReplacedIndexes[] = {"ixOutpatientVisitCover", "ixEmergencyVisitCover", "ixEmergencyServiceVisit"};
+const char *const kReplacedIndexes[] = {"ixOutpatientVisitCover", "ixEmergencyVisitCover", "ixEmergencyServiceVisit",
+                                        "ixAdmissionDischargeCover"};
 
 // An index on every date the uploads filter on. The covering indexes lead
-// with a period's date and then the code a section groups by, so an upload
-// reads its rows from the index alone, already in the order it groups them.
+// with a period's date, so that a period's rows are read from the index
+// alone.
 const char *const kIndexes[] = {
     "ixAdmissionDate ON tbAdmission (AdmissionDateTime)",
     "ixAdmissionDischarge ON tbAdmission (DischargeDateTime)",
     "ixAdmissionStay ON tbAdmission (StayDays)",
     "ixAdmissionPatient ON tbAdmission (PatientID)",
     "ixAdmissionOpen ON tbAdmission (AdmissionDateTime) WHERE DischargeDateTime IS NULL",
-    "ixAdmissionDischargeCover ON tbAdmission (DischargeDateTime, AdmissionDateTime, ServiceCode, "
-    "DischargeCondition, PayerClass, PatientID, IsMaternalDeath, LengthOfStay, Under48h, FinalDiagnosis, "
-    "UnderlyingCause)",
+    // Every fact of a discharge the sections count, for the shared reading
+    // of a period's stays.
+    "ixAdmissionDischargeFacts ON tbAdmission (DischargeDateTime, AdmissionDateTime, ServiceCode, "
+    "DischargeCondition, PayerClass, PatientID, IsMaternalDeath, LengthOfStay, Under48h, StayDays, IsTransferIn, "
+    "FinalCategory, DeathCategory, PatientSex, AgeAtAdmission, AgeAtDischarge, DaysOldAtDischarge)",
     "ixAdmissionDateCover ON tbAdmission (AdmissionDateTime, DischargeDateTime, ServiceCode, DischargeCondition, "
     "IsTransferIn, PatientID)",
     "ixAdmissionDischargeCause ON tbAdmission (DischargeDate, FinalCategory, ServiceCode, PatientSex, AgeAtAdmission)",
     "ixAdmissionDeath ON tbAdmission (DischargeDate, DeathCategory, PatientSex, AgeAtDischarge, DaysOldAtDischarge, "
     "ServiceCode, IsMaternalDeath) WHERE DischargeCondition = 'D'",
     "ixDeliveryDate ON tbDelivery (DeliveryDateTime)",
+    "ixDeliveryCover ON tbDelivery (DeliveryDateTime, DeliveryType, LiveBirths, FetalDeaths)",
     "ixOutpatientVisitDate ON tbOutpatientVisit (VisitDate)",
     "ixOutpatientVisitPatient ON tbOutpatientVisit (PatientID)",
     "ixOutpatientVisitCause ON tbOutpatientVisit (VisitDate, DiagnosisCategory, PatientSex, Age, IsNewPatient)",
@@ -258,7 +262,10 @@ const char *const kIndexes[] = {
     "ixEmergencyVisitCause ON tbEmergencyVisit (VisitDate, DiagnosisCategory, PatientSex, Age, Disposition)",
     "ixEmergencyServiceVisitCover ON tbEmergencyService (EmergencyVisitID, ServiceType, ServiceName, Quantity)",
     "ixOperationDate ON tbOperation (OperationDateTime)",
+    "ixOperationCover ON tbOperation (OperationDateTime, IsMajor, PayerClass, ProcedureCode, ServiceCode)",
     "ixInfectionDate ON tbInfection (InfectionDate)",
+    "ixDeviceDayCover ON tbDeviceDay (CensusDate, Device, PatientCount)",
+    "ixLabExaminationCover ON tbLabExamination (ExamDate, Section, IsInpatient, ExamCount)",
 };
 
 // A row's facts are worked out again after an insert or an update of what
@@ -298,6 +305,26 @@ QStringList patientFactTriggers()
                                    "BirthDate ON tbPatient BEGIN%1 END")
                         .arg(followPatient));
     return triggers;
+}
+
+// The tables the uploads' shared readings are read from. Every change to
+// their rows, by any connection, moves the store's change counter, so that a
+// reading made before it is never used after it.
+const char *const kCountedTables[] = {"tbAdmission",       "tbDelivery",       "tbOperation",
+                                      "tbOutpatientVisit", "tbEmergencyVisit", "tbEmergencyService"};
+
+void createChangeCounter(const QSqlDatabase &db)
+{
+    sql::exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS Patient_Data.tbPatientDataVersion (Version INTEGER NOT "
+                                 "NULL)"));
+    sql::exec(db, QStringLiteral("INSERT INTO Patient_Data.tbPatientDataVersion (Version) SELECT 0 WHERE NOT EXISTS "
+                                 "(SELECT 1 FROM Patient_Data.tbPatientDataVersion)"));
+    for (const char *table : kCountedTables)
+        for (const char *change : {"Insert", "Update", "Delete"})
+            sql::exec(db, QStringLiteral("CREATE TRIGGER IF NOT EXISTS Patient_Data.trCount%1%2 AFTER %3 ON %4 BEGIN "
+                                         "UPDATE tbPatientDataVersion SET Version = Version + 1; END")
+                              .arg(QLatin1String(table + 2), QLatin1String(change),
+                                   QString::fromLatin1(change).toUpper(), QLatin1String(table)));
 }
 
 schema::Layout layoutOf(const EventTable &t)
@@ -530,6 +557,7 @@ void createTables(const QSqlDatabase &db)
         sql::exec(db, QStringLiteral("DROP INDEX IF EXISTS Patient_Data.%1").arg(QLatin1String(name)));
     for (const QString &trigger : patientFactTriggers())
         sql::exec(db, trigger);
+    createChangeCounter(db);
     for (const char *index : kIndexes)
         sql::exec(db, QStringLiteral("CREATE INDEX IF NOT EXISTS Patient_Data.") + QLatin1String(index));
     for (const char *ddl : kReportTables)

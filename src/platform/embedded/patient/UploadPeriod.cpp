@@ -12,16 +12,6 @@ namespace {
 
 using adodb::BackendError;
 
-// The highest "?N" a statement uses: SQLite wants exactly that many values.
-int highestPlaceholder(const QString &statement)
-{
-    static const QRegularExpression numbered(QStringLiteral("\\?([0-9]+)"));
-    int highest = 0;
-    for (const QRegularExpressionMatch &m : numbered.globalMatch(statement))
-        highest = std::max(highest, m.captured(1).toInt());
-    return highest;
-}
-
 QString shown(const QDate &date)
 {
     return com::Format(date, QStringLiteral("mm/dd/yyyy"));
@@ -29,8 +19,10 @@ QString shown(const QDate &date)
 
 } // namespace
 
-UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arguments, bool takesOption)
+UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arguments, bool takesOption,
+                           const QString &upload)
     : m_db(context.db)
+    , m_upload(upload)
     , m_from(arguments.date(0))
     , m_to(arguments.date(1))
 {
@@ -78,8 +70,30 @@ void UploadPeriod::clear(const QString &table) const
 
 void UploadPeriod::run(const QString &statement) const
 {
-    const int count = highestPlaceholder(statement);
-    if (count >= 8 && !m_stayCutoff.isValid()) {
+    const Bound b = bound(statement);
+    QSqlQuery query = sql::prepare(m_db, b.text);
+    for (int i = 0; i < b.values.size(); ++i)
+        query.bindValue(i, b.values.at(i));
+    sql::exec(query);
+}
+
+UploadPeriod::Bound UploadPeriod::bound(const QString &statement, const QVariantList &more) const
+{
+    // Each "?N" becomes a plain "?" bound in order: the driver's own
+    // handling of numbered placeholders is not to be relied on.
+    static const QRegularExpression numbered(QStringLiteral("\\?([0-9]+)"));
+    QList<int> placeholders;
+    Bound b;
+    qsizetype done = 0;
+    for (const QRegularExpressionMatch &m : numbered.globalMatch(statement)) {
+        b.text += QStringView(statement).mid(done, m.capturedStart() - done);
+        b.text += QLatin1Char('?');
+        placeholders.append(m.captured(1).toInt());
+        done = m.capturedEnd();
+    }
+    b.text += QStringView(statement).mid(done);
+
+    if (placeholders.contains(8) && !m_stayCutoff.isValid()) {
         // The longest stay on record bounds how early an admission still in
         // the hospital during the period can be; open stays are found apart.
         QSqlQuery longest = sql::exec(m_db, QStringLiteral("SELECT MAX(StayDays) FROM Patient_Data.tbAdmission"));
@@ -89,35 +103,23 @@ void UploadPeriod::run(const QString &statement) const
     // The exclusive end of the days counted: the day after the last date, or
     // the day of generation itself, whose midnight has not come yet.
     const QDate countedEnd = ended() ? m_to.addDays(1) : m_countedTo;
-    const QVariantList values = {
-        sql::storedDate(m_from),
-        sql::storedDate(m_to.addDays(1)),
-        sql::storedDate(m_to),
-        m_pediaAge,
-        m_newbornCode,
-        m_surgeryCode,
-        m_from.daysTo(countedEnd),
-        m_stayCutoff.isValid() ? sql::storedDate(m_stayCutoff) : QString(),
-        sql::storedDate(countedEnd),
-        sql::storedDate(countedEnd),
-    };
-    // Each "?N" becomes a plain "?" bound in order: the driver's own
-    // handling of numbered placeholders is not to be relied on.
-    static const QRegularExpression numbered(QStringLiteral("\\?([0-9]+)"));
-    QString text;
-    QVariantList binds;
-    qsizetype done = 0;
-    for (const QRegularExpressionMatch &m : numbered.globalMatch(statement)) {
-        text += QStringView(statement).mid(done, m.capturedStart() - done);
-        text += QLatin1Char('?');
-        binds.append(values.value(m.captured(1).toInt() - 1));
-        done = m.capturedEnd();
-    }
-    text += QStringView(statement).mid(done);
-    QSqlQuery query = sql::prepare(m_db, text);
-    for (int i = 0; i < binds.size(); ++i)
-        query.bindValue(i, binds.at(i));
-    sql::exec(query);
+    const QVariantList values =
+        QVariantList{
+            sql::storedDate(m_from),
+            sql::storedDate(m_to.addDays(1)),
+            sql::storedDate(m_to),
+            m_pediaAge,
+            m_newbornCode,
+            m_surgeryCode,
+            m_from.daysTo(countedEnd),
+            m_stayCutoff.isValid() ? sql::storedDate(m_stayCutoff) : QString(),
+            sql::storedDate(countedEnd),
+            sql::storedDate(countedEnd),
+        } +
+        more;
+    for (const int n : placeholders)
+        b.values.append(values.value(n - 1));
+    return b;
 }
 
 namespace fragment {
@@ -133,25 +135,19 @@ QString rate(const QString &numerator, const QString &denominator, const QString
         .arg(numerator, denominator, per);
 }
 
-QString censusCtes()
+QString serviceDays(const QString &admittedAt, const QString &dischargedAt, const QString &stayDays)
 {
-    return QStringLiteral(
-        "stays AS MATERIALIZED ("
-        " SELECT a.AdmissionID, a.PatientID, a.ServiceCode, a.DischargeCondition, a.IsTransferIn,"
-        " substr(a.AdmissionDateTime, 1, 10) AS AdmDate, substr(a.DischargeDateTime, 1, 10) AS DisDate"
-        " FROM Patient_Data.tbAdmission a"
-        " WHERE a.AdmissionDateTime >= ?8 AND a.AdmissionDateTime < ?2"
-        " AND (a.DischargeDateTime IS NULL OR a.DischargeDateTime >= ?1)"
-        " UNION ALL"
-        " SELECT a.AdmissionID, a.PatientID, a.ServiceCode, a.DischargeCondition, a.IsTransferIn,"
-        " substr(a.AdmissionDateTime, 1, 10), NULL"
-        " FROM Patient_Data.tbAdmission a"
-        " WHERE a.DischargeDateTime IS NULL AND a.AdmissionDateTime < ?8), "
-        "census AS MATERIALIZED ("
-        " SELECT s.*, MAX(0, CAST(julianday(MIN(COALESCE(s.DisDate, ?9), ?10)) - julianday(MAX(s.AdmDate, ?1))"
-        " AS INTEGER)) + CASE WHEN s.AdmDate = COALESCE(s.DisDate, ?9) AND s.AdmDate >= ?1 AND s.AdmDate < ?10"
-        " THEN 1 ELSE 0 END AS ServiceDays"
-        " FROM stays s)");
+    const QString admitted = QStringLiteral("substr(%1, 1, 10)").arg(admittedAt);
+    const QString discharged = QStringLiteral("substr(%1, 1, 10)").arg(dischargedAt);
+    // A stay admitted in the period and discharged before the end of the
+    // days counted lies inside them: the interval arithmetic gives its
+    // StayDays (the same difference of the same dates), and a same-day stay
+    // one day more. A date-time compares with a date as its date does.
+    return QStringLiteral("CASE WHEN %3 < ?10 AND %4 >= ?1 THEN MAX(0, %5) + CASE WHEN (%5 = 0 OR %5 IS NULL)"
+                          " AND %1 = %2 AND %4 < ?10 THEN 1 ELSE 0 END ELSE"
+                          " MAX(0, CAST(julianday(MIN(COALESCE(%2, ?9), ?10)) - julianday(MAX(%1, ?1)) AS INTEGER))"
+                          " + CASE WHEN %1 = COALESCE(%2, ?9) AND %1 >= ?1 AND %1 < ?10 THEN 1 ELSE 0 END END")
+        .arg(admitted, discharged, dischargedAt, admittedAt, stayDays);
 }
 
 } // namespace fragment

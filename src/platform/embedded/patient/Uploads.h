@@ -11,6 +11,10 @@ namespace embedded::patient {
 // death rate (the service table's Obstetrics).
 inline constexpr const char *kObstetricsServiceCode = "11";
 
+// The age groups of the ten leading causes, by their first age: under 1, 1
+// to 4, 5 to 9, 10 to 14, 15 to 19, 20 to 44, 45 to 64, 65 and over.
+inline constexpr int kCauseAgeGroups[] = {1, 5, 10, 15, 20, 45, 65};
+
 void uploadSectionI34(const UploadPeriod &period);
 void uploadSectionI9(const UploadPeriod &period);
 void uploadSectionII1(const UploadPeriod &period);
