@@ -93,6 +93,7 @@ ExportParagraph paragraphOf(const QList<const BandItem *> &line, const Document 
     p.bold = bold;
     p.italic = italic;
     p.fontSizePt = doc.fonts.value(line.first()->item.font).sizePt;
+    p.wrap = line.size() == 1 && line.first()->item.wrap;
     if (line.size() == 1)
         p.align = line.first()->item.align == Align::Center  ? ExportParagraph::Align::Center
                   : line.first()->item.align == Align::Right ? ExportParagraph::Align::Right
@@ -249,6 +250,28 @@ void fitColumns(ExportTable &table, const QString &family)
         table.minimumWidthsPt[c] = std::min(table.minimumWidthsPt[c], table.columnWidthsPt[c]);
 }
 
+// The lines a wrapping text takes in a cell of that width: its height over
+// one line's (a text of n lines is a little more than n lines high).
+int wrappedLines(const FontDef &font, const QString &text, double width)
+{
+    const double usable = std::max(1.0, width - kCellPaddingPt);
+    return std::max(1, int(std::lround(measureTextHeight(font, text, usable, Align::Left) /
+                                       measureTextHeight(font, QStringLiteral("X"), usable, Align::Left))));
+}
+
+// A paragraph is as high as its lines across the sheet's width (one unless
+// it wraps), with the room under them that a row of cells has.
+void fitParagraphHeights(QList<std::variant<ExportParagraph, ExportTable>> &blocks, double width,
+                         const QString &family)
+{
+    for (auto &block : blocks)
+        if (auto *p = std::get_if<ExportParagraph>(&block); p && !p->text.isEmpty()) {
+            const FontDef font{family, p->fontSizePt > 0 ? p->fontSizePt : 9, p->bold, p->italic};
+            const int lines = p->wrap ? wrappedLines(font, p->text, width) : 1;
+            p->heightPt = std::ceil(lines * font.sizePt * kLineHeight + 2);
+        }
+}
+
 // The height a row needs in an office program: its tallest cell, a wrapping
 // text as many lines as it takes at its columns' width.
 void fitRowHeights(ExportTable &table, const QString &family)
@@ -264,17 +287,10 @@ void fitRowHeights(ExportTable &table, const QString &family)
                     width += table.columnWidthsPt[k];
                 c += span;
                 const double size = cell.fontSizePt > 0 ? cell.fontSizePt : 9;
-                int lines = 1;
-                if (cell.wrap && !cell.isNumber()) {
-                    const FontDef font{family, size, cell.bold, cell.italic};
-                    const QString &text = std::get<QString>(cell.value);
-                    const double usable = std::max(1.0, width - kCellPaddingPt);
-                    // The lines of the text: its height over one line's (a
-                    // text of n lines is a little more than n lines high).
-                    lines = std::max(
-                        1, int(std::lround(measureTextHeight(font, text, usable, Align::Left) /
-                                           measureTextHeight(font, QStringLiteral("X"), usable, Align::Left))));
-                }
+                const int lines = cell.wrap && !cell.isNumber()
+                                      ? wrappedLines(FontDef{family, size, cell.bold, cell.italic},
+                                                     std::get<QString>(cell.value), width)
+                                      : 1;
                 height = std::max(height, lines * size * kLineHeight + 2);
             }
             row.heightPt = std::ceil(height);
@@ -364,6 +380,12 @@ reportexport::ExportDocument buildExportDocument(const Document &doc, Report &re
     }
     for (const ExportParagraph &p : after)
         out.blocks.append(p);
+    double width = 0;
+    for (const double w : table.columnWidthsPt)
+        width += w;
+    if (width <= 0) // text lines only: the page's width inside its margins
+        width = (def.landscape ? def.pageSize.height() : def.pageSize.width()) - 2 * out.marginPt;
+    fitParagraphHeights(out.blocks, width, out.fontFamily);
     return out;
 }
 

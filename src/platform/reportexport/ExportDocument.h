@@ -53,6 +53,10 @@ struct ExportParagraph
     bool italic = false;
     double fontSizePt = 10;
     enum class Align { Left, Center, Right } align = Align::Left;
+    // A note that grows on the page wraps across the sheet's width instead
+    // of running off it; heightPt: the line's height (0: one line at its size).
+    bool wrap = false;
+    double heightPt = 0;
 };
 
 struct ExportDocument

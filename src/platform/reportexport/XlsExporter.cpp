@@ -236,13 +236,15 @@ void SheetBuilder::addParagraph(const ExportParagraph &paragraph)
 {
     Row &row = newRow();
     const int font = m_tables.fontIndex(document.fontFamily, paragraph.fontSizePt, paragraph.bold, paragraph.italic);
-    if (std::fabs(paragraph.fontSizePt - 10) > 0.5)
+    if (paragraph.heightPt > 0)
+        row.heightTwips = int(std::lround(std::clamp(paragraph.heightPt, 2.0, 409.0) * 20));
+    else if (std::fabs(paragraph.fontSizePt - 10) > 0.5)
         row.heightTwips = int(std::lround(std::clamp(paragraph.fontSizePt * 1.3, 2.0, 409.0) * 20));
     if (paragraph.text.isEmpty())
         return;
     Cell cell;
     cell.kind = Cell::Kind::Text;
-    cell.xf = m_tables.xfIndex(Style{font, 0, alignOf(paragraph.align)});
+    cell.xf = m_tables.xfIndex(Style{font, 0, alignOf(paragraph.align), paragraph.wrap});
     cell.sst = m_tables.stringIndex(paragraph.text);
     row.cells.append(cell);
     if (columnCount > 1) {
