@@ -328,9 +328,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, Export,
                                            ExportCase{"pdf", Args("pdftotext|-enc|UTF-8|%1|-")}),
                          [](const auto &info) { return std::string(info.param.format); });
 
-// Check prints one line per finding (the demo's planted records for the
-// generated year) and the counts by rule, exiting 1; a period with nothing
-// to find exits 0.
+// Check prints a line per finding (which findings: the checks' own demo
+// test) and the count, exiting 1; a period with nothing to find exits 0.
 TEST_F(DemoStore, CheckListsItsFindingsAndExitsWithWhetherItFoundAny)
 {
     ASSERT_EQ(run(Args("generate|--year|2025|--period|Yearly|--all")).code, 0);
@@ -339,20 +338,10 @@ TEST_F(DemoStore, CheckListsItsFindingsAndExitsWithWhetherItFoundAny)
     const QStringList lines = found.lines();
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines.first(), QStringLiteral("Check of Yearly 2025 (01/01/2025 to 12/31/2025)"));
-    int planted = 0;
-    for (const auto &fault : s_demo->planted()) {
-        if (fault.first > QDate(2025, 12, 31) || fault.last < QDate(2025, 1, 1))
-            continue;
-        ++planted;
-        EXPECT_EQ(lines
-                      .filter(QRegularExpression(
-                          QStringLiteral("^%1: %2, ")
-                              .arg(QRegularExpression::escape(fault.rule), QRegularExpression::escape(fault.record))))
-                      .size(),
-                  1)
-            << fault.record.toStdString();
-        EXPECT_TRUE(lines.contains(QStringLiteral("  %1\t1").arg(fault.rule))) << fault.rule.toStdString();
-    }
+    const auto planted = std::count_if(s_demo->planted().cbegin(), s_demo->planted().cend(), [](const auto &fault) {
+        return fault.first <= QDate(2025, 12, 31) && fault.last >= QDate(2025, 1, 1);
+    });
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^(?!Note: )[A-Za-z0-9.-]+: "))).size(), planted);
     EXPECT_EQ(lines.last(), QStringLiteral("%1 finding(s).").arg(planted));
 
     const Result nothing = run(Args("check|--year|1950|--period|January"));
