@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "PreparedStatements.h"
 #include "Schema.h"
 
 #include "com/Runtime.h"
@@ -12,6 +13,8 @@
 #include <QSqlRecord>
 #include <QStandardPaths>
 #include <QtEndian>
+
+#include <sqlite3.h>
 
 #include <cstring>
 
@@ -72,6 +75,7 @@ Store::Store(const QString &folder, OpenMode mode)
     } catch (...) {
         // A store that cannot be opened (or brought to this version's
         // layout) keeps no connection to its files.
+        m_statements.reset();
         {
             QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
             db.close();
@@ -83,6 +87,8 @@ Store::Store(const QString &folder, OpenMode mode)
 
 Store::~Store()
 {
+    // Statements still prepared would keep the connection from closing.
+    m_statements.reset();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         db.close();
@@ -122,6 +128,7 @@ void Store::openFiles(OpenMode mode)
     if (!db.open())
         throw adodb::BackendError(
             QStringLiteral("The store '%1' cannot be opened: %2").arg(db.databaseName(), errorText(db.lastError())));
+    m_statements = std::make_unique<PreparedStatements>(PreparedStatements::handleOf(db));
 
     sql::exec(db, QStringLiteral("PRAGMA journal_mode=DELETE"));
     sql::exec(db, QStringLiteral("PRAGMA synchronous=FULL"));
@@ -175,6 +182,11 @@ void Store::writeTransaction(const std::function<void()> &body)
 
 void Store::writeTransaction(const QStringList &files, const std::function<void()> &body)
 {
+    transaction(openingFor(files), body);
+}
+
+QStringList Store::openingFor(const QStringList &files)
+{
     // A statement that writes to a file but changes no row takes that file's
     // write lock and no other's; taken first, in one order, the locks meet
     // other writers' at the start as IMMEDIATE does.
@@ -185,7 +197,7 @@ void Store::writeTransaction(const QStringList &files, const std::function<void(
                 QStringLiteral("DELETE FROM %1.%2 WHERE 0").arg(QLatin1String(f.schema), QLatin1String(f.table)));
     if (opening.size() == 1)
         opening = {QStringLiteral("BEGIN IMMEDIATE")};
-    transaction(opening, body);
+    return opening;
 }
 
 void Store::readTransaction(const std::function<void()> &body)
@@ -201,8 +213,8 @@ void Store::transaction(const QStringList &opening, const std::function<void()> 
     // for the outer transaction to commit.
     if (m_inTransaction) {
         if (m_heldOpen)
-            requireHeldTransaction(db);
-        sql::exec(db, QStringLiteral("SAVEPOINT velmora_body"));
+            requireHeldTransaction();
+        m_statements->run(QStringLiteral("SAVEPOINT velmora_body"));
         try {
             body();
         } catch (...) {
@@ -211,17 +223,17 @@ void Store::transaction(const QStringList &opening, const std::function<void()> 
             undo.exec(QStringLiteral("RELEASE velmora_body"));
             throw;
         }
-        sql::exec(db, QStringLiteral("RELEASE velmora_body"));
+        m_statements->run(QStringLiteral("RELEASE velmora_body"));
         return;
     }
-    sql::exec(db, opening.first());
+    m_statements->run(opening.first());
     m_inTransaction = true;
     try {
         for (qsizetype i = 1; i < opening.size(); ++i)
-            sql::exec(db, opening.at(i));
+            m_statements->run(opening.at(i));
         body();
         m_inTransaction = false;
-        sql::exec(db, QStringLiteral("COMMIT"));
+        m_statements->run(QStringLiteral("COMMIT"));
     } catch (...) {
         m_inTransaction = false;
         QSqlQuery rollback(db);
@@ -230,15 +242,13 @@ void Store::transaction(const QStringList &opening, const std::function<void()> 
     }
 }
 
-void Store::requireHeldTransaction(const QSqlDatabase &db)
+void Store::requireHeldTransaction() const
 {
     // SQLite ends a transaction by itself after some failures (a full disk,
     // an I/O error). A later body would then run, and stay, on its own; a
-    // BEGIN that succeeds shows this before anything is written.
-    QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("BEGIN")))
+    // connection back in autocommit shows this before anything is written.
+    if (!sqlite3_get_autocommit(m_statements->connection()))
         return;
-    probe.exec(QStringLiteral("ROLLBACK"));
     throw adodb::BackendError(
         QStringLiteral("The store ended the transaction after an earlier failure; nothing of it was kept."));
 }
@@ -254,7 +264,19 @@ void Store::beginWrite()
 {
     if (m_inTransaction)
         throw adodb::BackendError(QStringLiteral("A transaction is already open on the store."));
-    sql::exec(database(), QStringLiteral("BEGIN IMMEDIATE"));
+    // Every file locked at once would make each commit a commit across all
+    // of them, with its super-journal, even when only the section's figures
+    // changed.
+    const QStringList opening = openingFor({QStringLiteral("Patient_Data")});
+    m_statements->run(opening.first());
+    try {
+        for (qsizetype i = 1; i < opening.size(); ++i)
+            m_statements->run(opening.at(i));
+    } catch (...) {
+        QSqlQuery undo(database());
+        undo.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
     m_heldSince = m_clock ? m_clock() : QDateTime::currentDateTime();
     m_inTransaction = true;
     m_heldOpen = true;
@@ -264,7 +286,7 @@ void Store::commit()
 {
     if (!m_heldOpen)
         throw adodb::BackendError(QStringLiteral("No transaction is open on the store."));
-    sql::exec(database(), QStringLiteral("COMMIT"));
+    m_statements->run(QStringLiteral("COMMIT"));
     m_inTransaction = false;
     m_heldOpen = false;
 }

@@ -9,8 +9,11 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
 
 namespace embedded {
+
+class PreparedStatements;
 
 // The suite's three databases as SQLite files in one folder, attached to one
 // connection under their SQL Server names: Patient_Data, PASSWORD and
@@ -30,6 +33,8 @@ public:
 
     const QString &folder() const { return m_folder; }
     QSqlDatabase database() const;
+    // The statements the connection keeps prepared (see PreparedStatements).
+    PreparedStatements &statements() const { return *m_statements; }
 
     // Runs body inside BEGIN IMMEDIATE ... COMMIT, every file locked for
     // writing; any failure rolls back and is rethrown.
@@ -46,7 +51,9 @@ public:
 
     // A write transaction left open across several bodies (the connection's
     // BeginTrans): every body run until commit or rollback joins it.
-    // BEGIN IMMEDIATE as for any writer; a commit that fails leaves it open.
+    // Patient_Data, the file a section's generation writes, is locked for
+    // writing at once; another file joins at its first write, as above. A
+    // commit that fails leaves it open.
     void beginWrite();
     void commit();
     void rollback();
@@ -71,7 +78,9 @@ private:
     void createSchema();
     void removeOrphanedSuperJournals() const;
     void transaction(const QStringList &opening, const std::function<void()> &body);
-    static void requireHeldTransaction(const QSqlDatabase &db);
+    // The statements that open a write transaction holding files' locks.
+    static QStringList openingFor(const QStringList &files);
+    void requireHeldTransaction() const;
 
     QString m_folder;
     QString m_connectionName;
@@ -79,6 +88,7 @@ private:
     bool m_heldOpen = false; // the transaction is beginWrite's
     std::function<QDateTime()> m_clock;
     QDateTime m_heldSince; // when beginWrite's transaction began
+    std::unique_ptr<PreparedStatements> m_statements;
 };
 
 // Small helpers for the procedures' SQL: every value is bound, never pasted.

@@ -185,6 +185,33 @@ TEST(StoreAtomicity, AWriterLocksOnlyTheFilesItNames)
     EXPECT_EQ(scalar(db, QStringLiteral("SELECT Specialty FROM PASSWORD.tbHospitalInfo2")), 4);
 }
 
+// A section's transaction holds the figures' file only: the hospital's
+// information can be saved meanwhile, and what the section writes to another
+// file is kept or undone with its figures.
+TEST(StoreAtomicity, TheHeldTransactionLocksTheFiguresFileAndJoinsOthersAtTheirFirstWrite)
+{
+    for (const bool commit : {true, false}) {
+        SCOPED_TRACE(commit ? "commit" : "rollback");
+        testing_support::TempStore temp;
+        embedded::Store other(temp.folder(), embedded::Store::OpenMode::MustExist);
+        const QSqlDatabase db = temp.store().database();
+        temp.store().beginWrite();
+        embedded::sql::exec(db, QStringLiteral("INSERT INTO Patient_Data.tbMedNewDOHReportLog VALUES ('I.', "
+                                               "'2026-01-01', '2026-01-31', '2026-02-01 00:00:00.000')"));
+        other.writeTransaction({QStringLiteral("PASSWORD")}, [&] {
+            embedded::sql::exec(other.database(), QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET Specialty = 4"));
+        });
+        embedded::sql::exec(db, QStringLiteral("UPDATE PASSWORD.tbHospitalInfo2 SET Specialty = Specialty + 1"));
+        if (commit)
+            temp.store().commit();
+        else
+            temp.store().rollback();
+        EXPECT_EQ(scalar(db, QStringLiteral("SELECT COUNT(*) FROM Patient_Data.tbMedNewDOHReportLog")), commit ? 1 : 0);
+        EXPECT_EQ(scalar(db, QStringLiteral("SELECT Specialty FROM PASSWORD.tbHospitalInfo2")), commit ? 5 : 4);
+        EXPECT_EQ(superJournals(temp.folder()), QStringList());
+    }
+}
+
 // A super-journal no hot journal names is left by a writer that died before
 // a journal named it, or after its commit, or during its commit with a
 // journal never synced: opening the store removes it, and changes nothing.

@@ -2,7 +2,6 @@
 
 #include "adodb/Backend.h"
 
-#include <QSqlDriver>
 #include <QStringList>
 
 #include <sqlite3.h>
@@ -288,13 +287,13 @@ public:
         }
     }
 
-    void write(sqlite3 *db) const
+    void write(PreparedStatements &statements) const
     {
         QStringList marks;
         for (qsizetype i = 0; i < m_summary.keys.size() + m_summary.aggregates.size(); ++i)
             marks.append(QStringLiteral("?"));
-        Statement insert(db, QStringLiteral("INSERT INTO temp.%1 VALUES (%2)")
-                                 .arg(QLatin1String(m_summary.table), marks.join(QStringLiteral(", "))));
+        Statement insert(statements, QStringLiteral("INSERT INTO temp.%1 VALUES (%2)")
+                                         .arg(QLatin1String(m_summary.table), marks.join(QStringLiteral(", "))));
         for (std::size_t g = 0; g < m_rows.size(); ++g) {
             sqlite3_reset(insert.get());
             int index = 1;
@@ -410,39 +409,22 @@ QString createStatement(const Summary &summary)
         .arg(QLatin1String(summary.table), columns.join(QStringLiteral(", ")));
 }
 
-sqlite3 *handleOf(const QSqlDatabase &db)
+Statement::Statement(PreparedStatements &statements, const QString &text, const QVariantList &values)
+    : m_statements(statements)
+    , m_text(text)
+    , m_statement(statements.take(text))
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw BackendError(QStringLiteral("The store's connection is not a SQLite connection."));
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
-Statement::Statement(sqlite3 *db, const QString &text, const QVariantList &values)
-    : m_db(db)
-{
-    const QByteArray utf8 = text.toUtf8();
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_statement, nullptr) != SQLITE_OK)
-        fail();
-    for (int i = 0; i < values.size(); ++i) {
-        const QVariant &value = values.at(i);
-        int done = SQLITE_OK;
-        if (value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull())) {
-            done = sqlite3_bind_null(m_statement, i + 1);
-        } else if (value.typeId() == QMetaType::QString) {
-            const QByteArray bytes = value.toString().toUtf8();
-            done = sqlite3_bind_text(m_statement, i + 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-        } else {
-            done = sqlite3_bind_int64(m_statement, i + 1, value.toLongLong());
-        }
-        if (done != SQLITE_OK)
-            fail();
+    try {
+        sql::bind(statements.connection(), m_statement, values);
+    } catch (...) {
+        statements.give(m_text, m_statement);
+        throw;
     }
 }
 
 Statement::~Statement()
 {
-    sqlite3_finalize(m_statement);
+    m_statements.give(m_text, m_statement);
 }
 
 bool Statement::next()
@@ -457,14 +439,12 @@ bool Statement::next()
 
 void Statement::fail() const
 {
-    throw BackendError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    throw BackendError(QString::fromUtf8(sqlite3_errmsg(m_statements.connection())));
 }
 
-void execute(sqlite3 *db, const QString &text, const QVariantList &values)
+void execute(PreparedStatements &statements, const QString &text, const QVariantList &values)
 {
-    Statement statement(db, text, values);
-    while (statement.next()) {
-    }
+    statements.run(text, values);
 }
 
 Value integerOf(sqlite3_stmt *row, int column)
@@ -495,10 +475,10 @@ void Summing::add(sqlite3_stmt *row, const Value *linked)
         t->add();
 }
 
-void Summing::write(sqlite3 *db) const
+void Summing::write(PreparedStatements &statements) const
 {
     for (const auto &t : m_tables)
-        t->write(db);
+        t->write(statements);
 }
 
 int columnOf(const QList<const char *> &names, const char *name)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../PreparedStatements.h"
+
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -63,15 +65,13 @@ struct Summary
 // gave it. Code columns compare as codes do.
 QString createStatement(const Summary &summary);
 
-// The SQLite connection under a Qt one.
-sqlite3 *handleOf(const QSqlDatabase &db);
-
 // A statement on the store's own SQLite, its values read in place: a
-// period's rows are too many to copy each value once more.
+// period's rows are too many to copy each value once more. Taken from the
+// connection's prepared statements, and given back to them at its end.
 class Statement
 {
 public:
-    Statement(sqlite3 *db, const QString &text, const QVariantList &values = {});
+    Statement(PreparedStatements &statements, const QString &text, const QVariantList &values = {});
     ~Statement();
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -83,11 +83,12 @@ public:
 private:
     [[noreturn]] void fail() const;
 
-    sqlite3 *m_db;
+    PreparedStatements &m_statements;
+    QString m_text;
     sqlite3_stmt *m_statement = nullptr;
 };
 
-void execute(sqlite3 *db, const QString &text, const QVariantList &values = {});
+void execute(PreparedStatements &statements, const QString &text, const QVariantList &values = {});
 
 // A value of a row, as a key holds it: the same words for the same value.
 struct Value
@@ -111,7 +112,7 @@ public:
 
     void add(sqlite3_stmt *row, const Value *linked = nullptr);
     // Inserts every group into its working table.
-    void write(sqlite3 *db) const;
+    void write(PreparedStatements &statements) const;
 
 private:
     class Row;

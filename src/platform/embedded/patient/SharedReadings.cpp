@@ -360,7 +360,7 @@ private:
 };
 
 // Reads the period's rows of a reading into its working tables, emptied first.
-void readAfresh(const UploadPeriod &period, sqlite3 *db, const ReadingDefinition &definition)
+void readAfresh(const UploadPeriod &period, PreparedStatements &db, const ReadingDefinition &definition)
 {
     Links links;
     for (const Pass &pass : definition.passes) {
@@ -434,7 +434,7 @@ int readerBit(const UploadPeriod &period, const ReadingDefinition &definition)
 void UploadPeriod::share(Reading reading) const
 {
     const ReadingDefinition &definition = definitionOf(reading);
-    sqlite3 *db = grouped::handleOf(m_db);
+    PreparedStatements &db = statements();
     const int bit = readerBit(*this, definition);
     execute(db, readingsTable());
     const QVariantList key = keyOf(*this, definition) + QVariantList{bit};
@@ -476,7 +476,7 @@ void UploadPeriod::finish() const
         const ReadingDefinition &definition = definitionOf(reading);
         if (readBy != (1 << definition.readers.size()) - 1)
             continue;
-        sqlite3 *db = grouped::handleOf(m_db);
+        PreparedStatements &db = statements();
         for (const Pass &pass : definition.passes)
             for (const Summary &s : pass.summaries)
                 execute(db, QStringLiteral("DELETE FROM temp.%1").arg(QLatin1String(s.table)));

@@ -1,10 +1,15 @@
 #include "UploadPeriod.h"
 
+#include "GroupedSums.h"
+
 #include "../Schema.h"
 
 #include "com/Runtime.h"
 
+#include <QHash>
 #include <QRegularExpression>
+
+#include <sqlite3.h>
 
 namespace embedded::patient {
 
@@ -17,11 +22,57 @@ QString shown(const QDate &date)
     return com::Format(date, QStringLiteral("mm/dd/yyyy"));
 }
 
+// A text column as the setup holds it; a null one is a null text.
+QString textOf(sqlite3_stmt *row, int column)
+{
+    if (sqlite3_column_type(row, column) == SQLITE_NULL)
+        return QString();
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(row, column));
+}
+
+// A statement's "?N" made plain "?"s, and the numbers in their order.
+struct Numbered
+{
+    QString text;
+    QList<int> placeholders;
+};
+
+Numbered plainPlaceholders(const QString &statement)
+{
+    // Each "?N" becomes a plain "?" bound in order: the driver's own
+    // handling of numbered placeholders is not to be relied on.
+    static const QRegularExpression numbered(QStringLiteral("\\?([0-9]+)"));
+    Numbered n;
+    qsizetype done = 0;
+    for (const QRegularExpressionMatch &m : numbered.globalMatch(statement)) {
+        n.text += QStringView(statement).mid(done, m.capturedStart() - done);
+        n.text += QLatin1Char('?');
+        n.placeholders.append(m.captured(1).toInt());
+        done = m.capturedEnd();
+    }
+    n.text += QStringView(statement).mid(done);
+    return n;
+}
+
+// The uploads' statements are a few fixed texts, each made plain once.
+const Numbered &numberedOnce(const QString &statement)
+{
+    thread_local QHash<QString, Numbered> made;
+    auto found = made.constFind(statement);
+    if (found != made.constEnd())
+        return *found;
+    if (made.size() >= PreparedStatements::kLimit)
+        made.clear();
+    return *made.insert(statement, plainPlaceholders(statement));
+}
+
 } // namespace
 
 UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arguments, bool takesOption,
                            const QString &upload)
     : m_db(context.db)
+    , m_statements(context.store.statements())
     , m_upload(upload)
     , m_from(arguments.date(0))
     , m_to(arguments.date(1))
@@ -49,18 +100,20 @@ UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arg
     // the server compares them (trailing blanks do not count), so that where
     // a setup code becomes a value (the service of operations recorded
     // without one) it is the same text however it was typed.
-    QSqlQuery setup =
-        sql::exec(m_db, QStringLiteral("SELECT PediaAge, rtrim(NewbornCode, ' '), "
-                                       "rtrim(SurgeryCode, ' ') FROM Patient_Data.tbMedNewDOHReportSetup"));
-    if (!setup.next())
-        throw BackendError(QStringLiteral("No DOH report setup exists: save the report setup (paediatric age, "
-                                          "newborn and surgery service codes) before generating the reports."),
-                           50000);
+    {
+        grouped::Statement setup(m_statements,
+                                 QStringLiteral("SELECT PediaAge, rtrim(NewbornCode, ' '), "
+                                                "rtrim(SurgeryCode, ' ') FROM Patient_Data.tbMedNewDOHReportSetup"));
+        if (!setup.next())
+            throw BackendError(QStringLiteral("No DOH report setup exists: save the report setup (paediatric age, "
+                                              "newborn and surgery service codes) before generating the reports."),
+                               50000);
+        m_pediaAge = sqlite3_column_int(setup.get(), 0);
+        m_newbornCode = textOf(setup.get(), 1);
+        m_surgeryCode = textOf(setup.get(), 2);
+    }
     // A year's rows of the larger tables do not fit the default page cache.
-    sql::exec(m_db, QStringLiteral("PRAGMA Patient_Data.cache_size = -32768"));
-    m_pediaAge = setup.value(0).toInt();
-    m_newbornCode = setup.value(1).toString();
-    m_surgeryCode = setup.value(2).toString();
+    m_statements.run(QStringLiteral("PRAGMA Patient_Data.cache_size = -32768"));
 }
 
 void UploadPeriod::clear(const QString &table) const
@@ -71,33 +124,21 @@ void UploadPeriod::clear(const QString &table) const
 void UploadPeriod::run(const QString &statement) const
 {
     const Bound b = bound(statement);
-    QSqlQuery query = sql::prepare(m_db, b.text);
-    for (int i = 0; i < b.values.size(); ++i)
-        query.bindValue(i, b.values.at(i));
-    sql::exec(query);
+    m_statements.run(b.text, b.values);
 }
 
 UploadPeriod::Bound UploadPeriod::bound(const QString &statement, const QVariantList &more) const
 {
-    // Each "?N" becomes a plain "?" bound in order: the driver's own
-    // handling of numbered placeholders is not to be relied on.
-    static const QRegularExpression numbered(QStringLiteral("\\?([0-9]+)"));
-    QList<int> placeholders;
+    const Numbered &numbered = numberedOnce(statement);
+    const QList<int> &placeholders = numbered.placeholders;
     Bound b;
-    qsizetype done = 0;
-    for (const QRegularExpressionMatch &m : numbered.globalMatch(statement)) {
-        b.text += QStringView(statement).mid(done, m.capturedStart() - done);
-        b.text += QLatin1Char('?');
-        placeholders.append(m.captured(1).toInt());
-        done = m.capturedEnd();
-    }
-    b.text += QStringView(statement).mid(done);
+    b.text = numbered.text;
 
     if (placeholders.contains(8) && !m_stayCutoff.isValid()) {
         // The longest stay on record bounds how early an admission still in
         // the hospital during the period can be; open stays are found apart.
-        QSqlQuery longest = sql::exec(m_db, QStringLiteral("SELECT MAX(StayDays) FROM Patient_Data.tbAdmission"));
-        const qint64 days = longest.next() ? longest.value(0).toLongLong() : 0;
+        grouped::Statement longest(m_statements, QStringLiteral("SELECT MAX(StayDays) FROM Patient_Data.tbAdmission"));
+        const qint64 days = longest.next() ? sqlite3_column_int64(longest.get(), 0) : 0;
         m_stayCutoff = m_from.addDays(-std::max<qint64>(days, 0));
     }
     // The exclusive end of the days counted: the day after the last date, or

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../PreparedStatements.h"
 #include "../Procedures.h"
 
 #include <QDate>
@@ -79,6 +80,9 @@ public:
     bool ended() const { return m_countedTo == m_to; }
 
     const QSqlDatabase &database() const { return m_db; }
+    // The connection's prepared statements, which every statement of an
+    // upload runs as.
+    PreparedStatements &statements() const { return m_statements; }
     const QString &upload() const { return m_upload; }
     int pediaAge() const { return m_pediaAge; }
     const QString &newbornCode() const { return m_newbornCode; }
@@ -86,6 +90,7 @@ public:
 
 private:
     QSqlDatabase m_db;
+    PreparedStatements &m_statements;
     QString m_upload;
     QDate m_from;
     QDate m_to;
