@@ -40,8 +40,8 @@ public:
     // How many are kept, for the tests.
     qsizetype kept() const { return m_kept.size(); }
 
-    // A connection's own statements are few; any beyond these are of texts
-    // made one-off (the reader's statements), not worth keeping.
+    // A generation runs some hundred and fifty texts; the limit keeps a
+    // caller whose texts change from call to call from piling them up.
     static constexpr qsizetype kLimit = 256;
 
     // The SQLite connection under a Qt one.
