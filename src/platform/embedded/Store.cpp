@@ -226,11 +226,9 @@ void Store::transaction(const QStringList &opening, const std::function<void()> 
         m_statements->run(QStringLiteral("RELEASE velmora_body"));
         return;
     }
-    m_statements->run(opening.first());
+    begin(opening);
     m_inTransaction = true;
     try {
-        for (qsizetype i = 1; i < opening.size(); ++i)
-            m_statements->run(opening.at(i));
         body();
         m_inTransaction = false;
         m_statements->run(QStringLiteral("COMMIT"));
@@ -238,6 +236,20 @@ void Store::transaction(const QStringList &opening, const std::function<void()> 
         m_inTransaction = false;
         QSqlQuery rollback(db);
         rollback.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+void Store::begin(const QStringList &opening)
+{
+    m_statements->run(opening.first());
+    try {
+        for (qsizetype i = 1; i < opening.size(); ++i)
+            m_statements->run(opening.at(i));
+    } catch (...) {
+        // A lock not taken leaves no transaction begun.
+        QSqlQuery undo(database());
+        undo.exec(QStringLiteral("ROLLBACK"));
         throw;
     }
 }
@@ -267,16 +279,7 @@ void Store::beginWrite()
     // Every file locked at once would make each commit a commit across all
     // of them, with its super-journal, even when only the section's figures
     // changed.
-    const QStringList opening = openingFor({QStringLiteral("Patient_Data")});
-    m_statements->run(opening.first());
-    try {
-        for (qsizetype i = 1; i < opening.size(); ++i)
-            m_statements->run(opening.at(i));
-    } catch (...) {
-        QSqlQuery undo(database());
-        undo.exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
+    begin(openingFor({QStringLiteral("Patient_Data")}));
     m_heldSince = m_clock ? m_clock() : QDateTime::currentDateTime();
     m_inTransaction = true;
     m_heldOpen = true;

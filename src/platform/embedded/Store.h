@@ -80,6 +80,8 @@ private:
     void transaction(const QStringList &opening, const std::function<void()> &body);
     // The statements that open a write transaction holding files' locks.
     static QStringList openingFor(const QStringList &files);
+    // Runs a transaction's opening statements: BEGIN, then its locks.
+    void begin(const QStringList &opening);
     void requireHeldTransaction() const;
 
     QString m_folder;

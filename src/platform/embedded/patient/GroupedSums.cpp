@@ -442,11 +442,6 @@ void Statement::fail() const
     throw BackendError(QString::fromUtf8(sqlite3_errmsg(m_statements.connection())));
 }
 
-void execute(PreparedStatements &statements, const QString &text, const QVariantList &values)
-{
-    statements.run(text, values);
-}
-
 Value integerOf(sqlite3_stmt *row, int column)
 {
     switch (sqlite3_column_type(row, column)) {

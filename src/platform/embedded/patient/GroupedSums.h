@@ -88,8 +88,6 @@ private:
     sqlite3_stmt *m_statement = nullptr;
 };
 
-void execute(PreparedStatements &statements, const QString &text, const QVariantList &values = {});
-
 // A value of a row, as a key holds it: the same words for the same value.
 struct Value
 {

@@ -312,7 +312,6 @@ const ReadingDefinition &definitionOf(Reading reading)
     throw BackendError(QStringLiteral("The store knows no such shared reading."));
 }
 
-using grouped::execute;
 using grouped::Statement;
 
 // The values a first pass's rows give the rows of the pass after it, by key:
@@ -365,8 +364,8 @@ void readAfresh(const UploadPeriod &period, PreparedStatements &db, const Readin
     Links links;
     for (const Pass &pass : definition.passes) {
         for (const Summary &s : pass.summaries) {
-            execute(db, grouped::createStatement(s));
-            execute(db, QStringLiteral("DELETE FROM temp.%1").arg(QLatin1String(s.table)));
+            db.run(grouped::createStatement(s));
+            db.run(QStringLiteral("DELETE FROM temp.%1").arg(QLatin1String(s.table)));
         }
         if (pass.follows && links.empty())
             continue;
@@ -436,7 +435,7 @@ void UploadPeriod::share(Reading reading) const
     const ReadingDefinition &definition = definitionOf(reading);
     PreparedStatements &db = statements();
     const int bit = readerBit(*this, definition);
-    execute(db, readingsTable());
+    db.run(readingsTable());
     const QVariantList key = keyOf(*this, definition) + QVariantList{bit};
     std::optional<int> readBy;
     {
@@ -459,7 +458,7 @@ void UploadPeriod::share(Reading reading) const
             QStringLiteral("INSERT OR REPLACE INTO temp.tbSharedReading VALUES (?11, ?12, ?13, ?14, ?15, ?16, ?17, "
                            "(SELECT Version FROM Patient_Data.tbPatientDataVersion), ?18)"),
             key);
-        execute(db, made.text, made.values);
+        db.run(made.text, made.values);
         readBy = bit;
     }
     for (auto &[shared, by] : m_shared)
@@ -479,9 +478,9 @@ void UploadPeriod::finish() const
         PreparedStatements &db = statements();
         for (const Pass &pass : definition.passes)
             for (const Summary &s : pass.summaries)
-                execute(db, QStringLiteral("DELETE FROM temp.%1").arg(QLatin1String(s.table)));
-        execute(db, QStringLiteral("DELETE FROM temp.tbSharedReading WHERE Reading = ?"),
-                {QString::fromLatin1(definition.name)});
+                db.run(QStringLiteral("DELETE FROM temp.%1").arg(QLatin1String(s.table)));
+        db.run(QStringLiteral("DELETE FROM temp.tbSharedReading WHERE Reading = ?"),
+               {QString::fromLatin1(definition.name)});
     }
     m_shared.clear();
 }
