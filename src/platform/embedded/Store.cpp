@@ -146,6 +146,10 @@ void Store::openFiles(OpenMode mode)
         sql::exec(db, QStringLiteral("PRAGMA %1.journal_mode=DELETE").arg(schema));
         sql::exec(db, QStringLiteral("PRAGMA %1.synchronous=FULL").arg(schema));
     }
+    // A year's rows of the larger patient tables, which the uploads and the
+    // checks read, do not fit the default page cache; set once, as it holds
+    // for the connection.
+    sql::exec(db, QStringLiteral("PRAGMA Patient_Data.cache_size = -32768"));
     createSchema();
 }
 

@@ -112,8 +112,6 @@ UploadPeriod::UploadPeriod(const ProcedureContext &context, const Arguments &arg
         m_newbornCode = textOf(setup.get(), 1);
         m_surgeryCode = textOf(setup.get(), 2);
     }
-    // A year's rows of the larger tables do not fit the default page cache.
-    m_statements.run(QStringLiteral("PRAGMA Patient_Data.cache_size = -32768"));
 }
 
 void UploadPeriod::clear(const QString &table) const
